@@ -1,0 +1,73 @@
+// One SNMP request over UDP and its reply, and the plain get / set / get-next / walk functions.
+// Every exchange blocks the calling thread until a datagram arrives or the timeout passes.
+#pragma once
+
+#include "Codec.h"
+#include "UdpSocket.h"
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace snmp {
+
+inline constexpr int SocketTimedOut = 10060;   // no datagram within the timeout
+inline constexpr int SocketConnReset = 10054;  // readable, but nothing pending
+
+// Splits "host" or "host:port" into its parts; the port is `defaultPort` when none is given.
+struct HostPort {
+    std::string host;
+    std::string port;
+};
+HostPort SplitHostPort(std::string_view address, std::string_view defaultPort = "161");
+
+class TSNMPSend {
+public:
+    TSNMPSend();
+    ~TSNMPSend();
+    TSNMPSend(const TSNMPSend&) = delete;
+    TSNMPSend& operator=(const TSNMPSend&) = delete;
+
+    std::string TargetHost = "127.0.0.1";
+    std::string TargetPort = "161";
+    std::string LocalInterface = "0.0.0.0";
+    int32_t Timeout = 5000; // ms; -1 waits without limit
+    std::string Buffer;     // the last message sent, then the last datagram received
+    std::string RemoteHost; // sender of the last reply
+    TSNMPRec Query;
+    TSNMPRec Reply;
+
+    // Sets TargetHost and TargetPort from "host" or "host:port" (port 161 when none is given).
+    void SetTarget(std::string_view address);
+
+    // Encodes Query, sends it, takes the first datagram that arrives as the reply and decodes it
+    // into Reply. True when a datagram arrived in time and its frame was accepted.
+    bool SendRequest();
+
+    // Error code of the socket's last operation (0, SocketTimedOut, SocketConnReset or errno).
+    [[nodiscard]] int LastError() const;
+
+private:
+    std::unique_ptr<UdpSocket> socket_;
+};
+
+// One GetNextRequest on an existing TSNMPSend; `oid` and `value` take the reply's first varbind.
+bool GetNextStep(TSNMPSend& send, std::string& oid, std::string_view community, std::string& value);
+
+// The plain functions create their own TSNMPSend with the default 5000 ms timeout. `host` may
+// carry ":port" (default 161).
+bool SNMPGetValue(std::string_view oid, std::string_view community, std::string_view host,
+                  std::string& value);
+bool SNMPSetValue(std::string_view oid, std::string_view community, std::string_view host,
+                  int32_t valueType, std::string_view value);
+bool SNMPGetNextValue(std::string& oid, std::string_view community, std::string_view host,
+                      std::string& value);
+
+// One value text per row key, in the order the keys first appeared (for a table's own OID: one
+// line per column and row, column by column). `keys`, when given, receives the row keys
+// ("column.index" for a table's own OID) in the same order.
+bool SNMPWalkTable(std::string_view baseOid, std::string_view community, std::string_view host,
+                   std::vector<std::string>& rows, std::vector<std::string>* keys = nullptr);
+
+} // namespace snmp
