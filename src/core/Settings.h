@@ -1,0 +1,80 @@
+// The settings record: 32 values with their store names, types and defaults, kept in one table so
+// that reading, writing and defaults are loops, never 32 copies.
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <span>
+#include <variant>
+
+class QSettings;
+
+namespace core {
+
+struct Settings {
+    QString IPAddress = QStringLiteral("192.168.1.254");
+    QString Community = QStringLiteral("lanterns");
+    QString SLFileName; // default: DefaultSysLogFileName()
+    bool RawData = false;
+    bool CntText = true;
+    bool ConBeep = true;
+    bool SLActive = false;
+    bool SLBeep = false;
+    bool SLRemError = true;
+    bool SLSender = false;
+    bool MinTray = false;
+    bool SLFileOut = false;
+    bool SLFileDate = true;
+    bool AutoRun = false;
+    bool StartTray = false;
+    int32_t RefreshInt = 0;
+    bool SLDocked = true;
+    int32_t SLFloatState = 0;
+    int32_t SLFloatX = 0;
+    int32_t SLFloatY = 0;
+    int32_t SLFloatW = 628;
+    int32_t SLFloatH = 536;
+    int32_t WinX = -1;
+    int32_t WinY = -1;
+    int32_t GraphRefreshInt = 0;
+    bool Graph3D = false;
+    bool GraphStair = false;
+    bool GraphOutValue = false;
+    bool GraphOutPoint = false;
+    bool GraphInValue = false;
+    bool GraphInPoint = false;
+    int32_t GraphScale = 0;
+
+    Settings();
+};
+
+// "c:\SysLog.txt" on Windows; SysLog.txt in the home directory elsewhere.
+QString DefaultSysLogFileName();
+
+// One row of the settings table: the store's value name and the member it maps to.
+struct SettingInfo {
+    const char* name;
+    std::variant<QString Settings::*, bool Settings::*, int32_t Settings::*> member;
+};
+std::span<const SettingInfo> SettingsTable(); // all 32, in store order
+
+// Per-user store: QSettings("Corvane", "LineScope") in native format (the registry key on
+// Windows, ~/.config/Corvane/LineScope.conf on Linux) and the autostart entry.
+class SettingsStore {
+public:
+    SettingsStore();
+    virtual ~SettingsStore() = default;
+
+    // Loads every value; a missing one, or one of the wrong type, gets its default, and a
+    // missing one is written back so a first start creates all 32. False when the store cannot
+    // be used (the defaults then stay in force).
+    bool ReadOptionsFromReg(Settings& settings);
+    bool WriteOptionsToReg(const Settings& settings);
+    // Adds ("Corvane LineScope", the running program's full path) or removes the autostart entry.
+    virtual bool ChangeRegRunKey(bool enable);
+    // Where the autostart entry lives ($XDG_CONFIG_HOME/autostart/corvane-linescope.desktop).
+    static QString AutostartPath();
+};
+
+} // namespace core
