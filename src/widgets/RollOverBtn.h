@@ -1,0 +1,82 @@
+// tRollOverBtn: a flat image button. It draws one of three images of a tImageList (normal,
+// mouse over, down) with a centred caption over it and raises clicked() like a push button. It
+// has no toggle logic: its owner shows a selection by setting ButtonDown.
+//
+// The button paints no background of its own (the image is expected to cover it), so it sits
+// on its parent's surface like a windowless control.
+#pragma once
+
+#include "ImageList.h"
+
+#include <QFont>
+#include <QMetaObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+namespace widgets {
+
+class tRollOverBtn : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
+    Q_PROPERTY(QFont Font READ Font WRITE SetFont)
+    Q_PROPERTY(bool ButtonDown READ ButtonDown WRITE SetButtonDown)
+
+public:
+    explicit tRollOverBtn(QWidget* parent = nullptr);
+    ~tRollOverBtn() override;
+
+    [[nodiscard]] const QString& Caption() const { return caption_; }
+    [[nodiscard]] tImageList* Images() const { return images_; }
+    [[nodiscard]] const QFont& Font() const { return font_; }
+    [[nodiscard]] bool ButtonDown() const { return buttonDown_; }
+
+    // Both store and repaint even when the value is unchanged: group selection reassigns every
+    // button of a group and expects each to redraw.
+    void SetCaption(const QString& caption);
+    void SetButtonDown(bool down);
+    // Copies the font's attributes into the button's own font and repaints.
+    void SetFont(const QFont& font);
+    // Not owned; nullptr means no images (only the caption is drawn). The button follows the
+    // list's changed() signal until another list is assigned or the list is destroyed.
+    void SetImages(tImageList* images);
+
+    // The image index the next paint draws: Down when ButtonDown, else Down while held with
+    // the mouse over the button, Over while the mouse is over it, Normal otherwise.
+    [[nodiscard]] int CurrentImageIndex() const;
+    [[nodiscard]] bool IsHovered() const { return hover_; }
+    [[nodiscard]] bool IsPressed() const { return pressed_; }
+
+    // Raises clicked() as a left click released over the button would (used by the
+    // accessibility Press action).
+    void Click();
+
+    [[nodiscard]] QSize sizeHint() const override;
+
+signals:
+    void clicked();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    void StyleChanged();
+    void ImagesChanged();
+    void SetHover(bool hover);
+
+    QString caption_ = QStringLiteral("tRollOverBtn");
+    QPointer<tImageList> images_;
+    QMetaObject::Connection imagesConnection_;
+    QFont font_;
+    bool buttonDown_ = false;
+    bool hover_ = false;
+    bool pressed_ = false;
+};
+
+} // namespace widgets
