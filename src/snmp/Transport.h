@@ -12,8 +12,8 @@
 
 namespace snmp {
 
-inline constexpr int SocketTimedOut = 10060;   // no datagram within the timeout
-inline constexpr int SocketConnReset = 10054;  // readable, but nothing pending
+inline constexpr int SocketTimedOut = 10060;  // no datagram within the timeout
+inline constexpr int SocketConnReset = 10054; // readable, but nothing pending
 
 // Splits "host" or "host:port" into its parts; the port is `defaultPort` when none is given.
 struct HostPort {
@@ -50,6 +50,12 @@ public:
 
 private:
     std::unique_ptr<UdpSocket> socket_;
+    int error_ = 0;
+    // The last resolved target, so a walk looks a host name up once rather than per step.
+    std::string resolvedHost_;
+    std::string resolvedPort_;
+    SockAddr resolved_;
+    bool haveResolved_ = false;
 };
 
 // One GetNextRequest on an existing TSNMPSend; `oid` and `value` take the reply's first varbind.
@@ -69,5 +75,11 @@ bool SNMPGetNextValue(std::string& oid, std::string_view community, std::string_
 // ("column.index" for a table's own OID) in the same order.
 bool SNMPWalkTable(std::string_view baseOid, std::string_view community, std::string_view host,
                    std::vector<std::string>& rows, std::vector<std::string>* keys = nullptr);
+
+// The walk of SNMPWalkTable on a caller's TSNMPSend (its target and timeout). True when the walk
+// ended by leaving the table (or the agent's view); false when a request failed, with the rows
+// gathered up to then kept.
+bool WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view community,
+               std::vector<std::string>& rows, std::vector<std::string>* keys = nullptr);
 
 } // namespace snmp

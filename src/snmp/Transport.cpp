@@ -1,0 +1,217 @@
+#include "Transport.h"
+
+#include <unordered_map>
+#include <utility>
+
+namespace snmp {
+
+namespace {
+
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t'))
+        s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t'))
+        s.remove_suffix(1);
+    return s;
+}
+
+} // namespace
+
+HostPort SplitHostPort(std::string_view address, std::string_view defaultPort) {
+    std::string_view text = Trim(address);
+    std::size_t colon = text.rfind(':');
+    // More than one colon is no IPv4 "host:port"; leave it whole for the resolver to refuse.
+    if (colon == std::string_view::npos || text.substr(0, colon).find(':') != std::string::npos)
+        return {std::string(text), std::string(defaultPort)};
+    std::string_view host = Trim(text.substr(0, colon));
+    std::string_view port = Trim(text.substr(colon + 1));
+    return {std::string(host), std::string(port.empty() ? defaultPort : port)};
+}
+
+TSNMPSend::TSNMPSend() {
+    Query.Clear();
+    Reply.Clear();
+}
+
+TSNMPSend::~TSNMPSend() = default;
+
+void TSNMPSend::SetTarget(std::string_view address) {
+    HostPort hp = SplitHostPort(address);
+    TargetHost = std::move(hp.host);
+    TargetPort = std::move(hp.port);
+}
+
+int TSNMPSend::LastError() const {
+    return error_;
+}
+
+bool TSNMPSend::SendRequest() {
+    Reply.Clear();
+    Buffer = Query.Encode();
+
+    if (!socket_) {
+        auto fresh = std::make_unique<UdpSocket>();
+        if (!fresh->Bind(LocalInterface, "0")) {
+            // No socket is kept, so the next request tries to bind again.
+            error_ = fresh->LastError();
+            return false;
+        }
+        socket_ = std::move(fresh);
+    }
+    UdpSocket& sock = *socket_;
+
+    if (!haveResolved_ || resolvedHost_ != TargetHost || resolvedPort_ != TargetPort) {
+        haveResolved_ = false;
+        if (!sock.Resolve(TargetHost, TargetPort, resolved_)) {
+            error_ = sock.LastError();
+            return false;
+        }
+        resolvedHost_ = TargetHost;
+        resolvedPort_ = TargetPort;
+        haveResolved_ = true;
+    }
+
+    RemoteHost = "0.0.0.0";
+    if (!sock.SendTo(resolved_, Buffer)) {
+        error_ = sock.LastError();
+        return false;
+    }
+    Buffer.clear();
+
+    int pending = sock.Pending();
+    if (sock.LastError() != 0) {
+        error_ = sock.LastError();
+        return false;
+    }
+    if (pending == 0) {
+        if (!sock.WaitReadable(Timeout)) {
+            error_ = sock.LastError();
+            return false;
+        }
+        pending = sock.Pending();
+        if (sock.LastError() != 0) {
+            error_ = sock.LastError();
+            return false;
+        }
+        if (pending == 0) {
+            // Readable with nothing pending: an empty datagram. Take it off the queue, or every
+            // later wait on this socket would wake for it again.
+            std::string discard;
+            SockAddr from;
+            sock.RecvFrom(discard, from, 1);
+            error_ = SocketConnReset;
+            return false;
+        }
+    }
+
+    SockAddr from;
+    if (!sock.RecvFrom(Buffer, from, static_cast<std::size_t>(pending))) {
+        error_ = sock.LastError();
+        return false;
+    }
+    error_ = 0;
+    RemoteHost = from.IpText();
+    return Reply.Decode(Buffer);
+}
+
+bool GetNextStep(TSNMPSend& send, std::string& oid, std::string_view community,
+                 std::string& value) {
+    TSNMPRec& q = send.Query;
+    q.Clear();
+    // Wraps instead of overflowing after 2^31 steps; the agent sees just another id.
+    q.ID = static_cast<int32_t>(static_cast<uint32_t>(q.ID) + 1u);
+    q.Community = std::string(community);
+    q.PDUType = tag::GetNextRequest;
+    q.AddVarBind(oid, "", tag::Null);
+    bool ok = send.SendRequest();
+    value.clear();
+    if (ok && send.Reply.VarBindCount() > 0) {
+        const TSNMPMib& first = send.Reply.VarBind(0);
+        oid = first.OID;
+        value = first.Value;
+    }
+    return ok;
+}
+
+bool SNMPGetValue(std::string_view oid, std::string_view community, std::string_view host,
+                  std::string& value) {
+    TSNMPSend send;
+    send.Query.Clear();
+    send.Query.Community = std::string(community);
+    send.Query.PDUType = tag::GetRequest;
+    send.Query.AddVarBind(oid, "", tag::Null);
+    send.SetTarget(host);
+    bool ok = send.SendRequest();
+    value.clear();
+    if (ok) value = send.Reply.FindValue(oid);
+    return ok;
+}
+
+bool SNMPSetValue(std::string_view oid, std::string_view community, std::string_view host,
+                  int32_t valueType, std::string_view value) {
+    TSNMPSend send;
+    send.Query.Clear();
+    send.Query.Community = std::string(community);
+    send.Query.PDUType = tag::SetRequest;
+    send.Query.AddVarBind(oid, value, valueType);
+    send.SetTarget(host);
+    return send.SendRequest();
+}
+
+bool SNMPGetNextValue(std::string& oid, std::string_view community, std::string_view host,
+                      std::string& value) {
+    TSNMPSend send;
+    send.SetTarget(host);
+    return GetNextStep(send, oid, community, value);
+}
+
+bool WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view community,
+               std::vector<std::string>& rows, std::vector<std::string>* keys) {
+    rows.clear();
+    if (keys != nullptr) keys->clear();
+    std::unordered_map<std::string, std::size_t> rowOfKey;
+    const std::string base(baseOid);
+    const std::string baseDot = base + ".";
+
+    std::string oid = base;
+    std::string requested;
+    std::string value;
+    for (;;) {
+        requested = oid;
+        if (!GetNextStep(send, oid, community, value)) return false;
+
+        // An agent that answers without a varbind, reports the end of its view, or hands back an
+        // OID that does not move forward would otherwise keep the walk going for ever.
+        if (send.Reply.VarBindCount() == 0) return true;
+        if (send.Reply.VarBind(0).ValueType == tag::EndOfMibView) return true;
+        if (!OidGreater(oid, requested)) return true;
+
+        // A plain text test: a base of x.4.2 also takes x.4.20.*, as the pages expect.
+        if (oid.compare(0, base.size(), base) != 0) return true;
+
+        std::size_t at = oid.find(baseDot);
+        std::string_view rest = at == std::string::npos
+                                    ? std::string_view(oid).substr(base.size())
+                                    : std::string_view(oid).substr(at + baseDot.size());
+        std::size_t dot = rest.find('.');
+        std::string key(dot == std::string_view::npos ? std::string_view() : rest.substr(dot + 1));
+
+        auto [it, added] = rowOfKey.try_emplace(key, rows.size());
+        if (added) {
+            rows.emplace_back();
+            if (keys != nullptr) keys->push_back(key);
+        }
+        std::string& row = rows[it->second];
+        if (!row.empty()) row += ',';
+        row += value;
+    }
+}
+
+bool SNMPWalkTable(std::string_view baseOid, std::string_view community, std::string_view host,
+                   std::vector<std::string>& rows, std::vector<std::string>* keys) {
+    TSNMPSend send;
+    send.SetTarget(host);
+    return WalkTable(send, baseOid, community, rows, keys);
+}
+
+} // namespace snmp
