@@ -30,6 +30,8 @@ class tRazCell : public QWidget {
     Q_PROPERTY(QString String2 READ String2 WRITE SetString2)
     Q_PROPERTY(QFont Font1 READ Font1 WRITE SetFont1)
     Q_PROPERTY(QFont Font2 READ Font2 WRITE SetFont2)
+    Q_PROPERTY(QColor FontColor1 READ FontColor1 WRITE SetFontColor1)
+    Q_PROPERTY(QColor FontColor2 READ FontColor2 WRITE SetFontColor2)
     Q_PROPERTY(QColor FillColor1 READ FillColor1 WRITE SetFillColor1)
     Q_PROPERTY(QColor FillColor2 READ FillColor2 WRITE SetFillColor2)
     Q_PROPERTY(QPen Pen READ Pen WRITE SetPen)
@@ -45,6 +47,10 @@ public:
     [[nodiscard]] const QString& String2() const { return string2_; }
     [[nodiscard]] const QFont& Font1() const { return font1_; }
     [[nodiscard]] const QFont& Font2() const { return font2_; }
+    // Text colours go with the fonts (QFont has none); an invalid colour, the default, means the
+    // palette's window-text colour.
+    [[nodiscard]] QColor FontColor1() const { return fontColor1_; }
+    [[nodiscard]] QColor FontColor2() const { return fontColor2_; }
     [[nodiscard]] QColor FillColor1() const { return fillColor1_; }
     [[nodiscard]] QColor FillColor2() const { return fillColor2_; }
     [[nodiscard]] const QPen& Pen() const { return pen_; }
@@ -63,6 +69,8 @@ public:
     // These copy the given attributes into the cell's own object and always repaint.
     void SetFont1(const QFont& font);
     void SetFont2(const QFont& font);
+    void SetFontColor1(const QColor& color);
+    void SetFontColor2(const QColor& color);
     void SetPen(const QPen& pen);
 
     // The rectangles the texts are drawn in, for the current size, Seperator and pen.
@@ -88,6 +96,8 @@ private:
     QString string2_;
     QFont font1_;
     QFont font2_;
+    QColor fontColor1_;
+    QColor fontColor2_;
     QColor fillColor1_{0, 128, 192};
     QColor fillColor2_{Qt::white};
     QPen pen_;

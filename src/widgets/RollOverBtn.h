@@ -8,6 +8,7 @@
 
 #include "ImageList.h"
 
+#include <QColor>
 #include <QFont>
 #include <QMetaObject>
 #include <QPointer>
@@ -20,6 +21,7 @@ class tRollOverBtn : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString Caption READ Caption WRITE SetCaption)
     Q_PROPERTY(QFont Font READ Font WRITE SetFont)
+    Q_PROPERTY(QColor FontColor READ FontColor WRITE SetFontColor)
     Q_PROPERTY(bool ButtonDown READ ButtonDown WRITE SetButtonDown)
 
 public:
@@ -29,6 +31,8 @@ public:
     [[nodiscard]] const QString& Caption() const { return caption_; }
     [[nodiscard]] tImageList* Images() const { return images_; }
     [[nodiscard]] const QFont& Font() const { return font_; }
+    // The caption's colour (QFont has none); invalid, the default, means window text.
+    [[nodiscard]] QColor FontColor() const { return fontColor_; }
     [[nodiscard]] bool ButtonDown() const { return buttonDown_; }
 
     // Both store and repaint even when the value is unchanged: group selection reassigns every
@@ -37,6 +41,7 @@ public:
     void SetButtonDown(bool down);
     // Copies the font's attributes into the button's own font and repaints.
     void SetFont(const QFont& font);
+    void SetFontColor(const QColor& color);
     // Not owned; nullptr means no images (only the caption is drawn). The button follows the
     // list's changed() signal until another list is assigned or the list is destroyed.
     void SetImages(tImageList* images);
@@ -74,6 +79,7 @@ private:
     QPointer<tImageList> images_;
     QMetaObject::Connection imagesConnection_;
     QFont font_;
+    QColor fontColor_;
     bool buttonDown_ = false;
     bool hover_ = false;
     bool pressed_ = false;
