@@ -1,0 +1,267 @@
+#include "FakeAgent.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstdlib>
+#include <netinet/in.h>
+#include <poll.h>
+#include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace fake {
+
+namespace {
+
+using snmp::MakeObject;
+namespace tag = snmp::tag;
+
+// A walk that never ends would hang its test; past this many requests the agent falls silent so
+// the walk fails instead.
+constexpr std::size_t kMaxRequests = 5000;
+
+std::vector<uint64_t> ParseArcs(std::string_view text) {
+    std::vector<uint64_t> arcs;
+    uint64_t v = 0;
+    for (char c : text) {
+        if (c == '.') {
+            arcs.push_back(v);
+            v = 0;
+        } else if (c >= '0' && c <= '9') {
+            v = v * 10 + static_cast<uint64_t>(c - '0');
+        }
+    }
+    if (!text.empty()) arcs.push_back(v);
+    return arcs;
+}
+
+std::string UnsignedContent(uint64_t v) {
+    std::string out;
+    do {
+        out.insert(out.begin(), static_cast<char>(v & 0xFF));
+        v >>= 8;
+    } while (v != 0);
+    if (static_cast<unsigned char>(out.front()) & 0x80) out.insert(out.begin(), '\0');
+    return out;
+}
+
+// The agent's own encoder for values: unlike the client, it must send counters and time ticks.
+std::string ValuePart(const std::string& text, int32_t type) {
+    switch (type) {
+    case tag::Null:
+        return std::string("\x05\x00", 2);
+    case tag::Integer:
+        return MakeObject(
+            snmp::EncodeInteger(static_cast<int32_t>(std::strtoll(text.c_str(), nullptr, 10))),
+            type);
+    case tag::Counter32:
+    case tag::Gauge32:
+    case tag::TimeTicks:
+    case tag::Counter64:
+        return MakeObject(UnsignedContent(std::strtoull(text.c_str(), nullptr, 10)), type);
+    case tag::ObjectId:
+        return MakeObject(snmp::OidTextToBer(text), type);
+    case tag::IpAddress:
+        return MakeObject(snmp::IpTextToBytes(text), type);
+    default:
+        return MakeObject(text, type);
+    }
+}
+
+std::string Message(const std::string& community, int32_t id, int32_t errorStatus,
+                    int32_t errorIndex, const std::vector<snmp::TSNMPMib>& varbinds) {
+    std::string list;
+    for (const auto& vb : varbinds)
+        list += MakeObject(MakeObject(snmp::OidTextToBer(vb.OID), tag::ObjectId) +
+                               ValuePart(vb.Value, vb.ValueType),
+                           tag::Sequence);
+    std::string pdu = MakeObject(snmp::EncodeInteger(id), tag::Integer) +
+                      MakeObject(snmp::EncodeInteger(errorStatus), tag::Integer) +
+                      MakeObject(snmp::EncodeInteger(errorIndex), tag::Integer) +
+                      MakeObject(list, tag::Sequence);
+    return MakeObject(MakeObject(snmp::EncodeInteger(1), tag::Integer) +
+                          MakeObject(community, tag::OctetString) +
+                          MakeObject(pdu, tag::GetResponse),
+                      tag::Sequence);
+}
+
+// The PDU tag of a request: the codec steps into the PDU without keeping its tag.
+int32_t PduTag(const std::string& datagram) {
+    std::size_t pos = 0;
+    snmp::ReadItem(datagram, pos); // message sequence, stepped into
+    snmp::ReadItem(datagram, pos); // version
+    snmp::ReadItem(datagram, pos); // community
+    if (pos + 2 > datagram.size()) return -1;
+    return snmp::ReadItem(datagram, pos).tag;
+}
+
+} // namespace
+
+FakeAgent::FakeAgent() {
+    fd_ = socket(AF_INET, SOCK_DGRAM, 0);
+    if (fd_ < 0) throw std::runtime_error("fake agent: no socket");
+    sockaddr_in sin{};
+    sin.sin_family = AF_INET;
+    sin.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sin.sin_port = 0;
+    socklen_t len = sizeof sin;
+    if (bind(fd_, reinterpret_cast<sockaddr*>(&sin), sizeof sin) != 0 ||
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&sin), &len) != 0) {
+        close(fd_);
+        throw std::runtime_error("fake agent: cannot bind 127.0.0.1");
+    }
+    port_ = ntohs(sin.sin_port);
+    thread_ = std::thread([this] { Run(); });
+}
+
+FakeAgent::~FakeAgent() {
+    stop_ = true;
+    thread_.join();
+    close(fd_);
+}
+
+std::string FakeAgent::Address() const {
+    return "127.0.0.1:" + std::to_string(port_);
+}
+
+void FakeAgent::SetBehaviour(Behaviour b) {
+    std::lock_guard lock(mutex_);
+    behaviour_ = b;
+}
+
+void FakeAgent::Add(const std::string& oid, const std::string& value, int32_t type) {
+    std::lock_guard lock(mutex_);
+    mib_[Name{ParseArcs(oid), oid}] = Value{value, type};
+}
+
+void FakeAgent::ScriptGetNext(std::vector<snmp::TSNMPMib> answers) {
+    std::lock_guard lock(mutex_);
+    script_.assign(answers.begin(), answers.end());
+}
+
+void FakeAgent::GoSilentAfter(int answers) {
+    std::lock_guard lock(mutex_);
+    answersLeft_ = answers;
+}
+
+void FakeAgent::SetDelay(int milliseconds) {
+    std::lock_guard lock(mutex_);
+    delayMs_ = milliseconds;
+}
+
+std::vector<Request> FakeAgent::Requests() const {
+    std::lock_guard lock(mutex_);
+    return requests_;
+}
+
+void FakeAgent::Run() {
+    std::string buffer(65536, '\0');
+    while (!stop_) {
+        pollfd p{fd_, POLLIN, 0};
+        // Short slices so the destructor never waits long for the thread.
+        if (poll(&p, 1, 20) <= 0) continue;
+        sockaddr_in from{};
+        socklen_t len = sizeof from;
+        ssize_t got = recvfrom(fd_, buffer.data(), buffer.size(), 0,
+                               reinterpret_cast<sockaddr*>(&from), &len);
+        if (got < 0) continue;
+        std::string answer;
+        bool send = false;
+        int delay = 0;
+        {
+            std::string datagram = buffer.substr(0, static_cast<std::size_t>(got));
+            std::lock_guard lock(mutex_);
+            Request r;
+            snmp::TSNMPRec req;
+            if (req.Decode(datagram)) {
+                r.pduType = PduTag(datagram);
+                r.id = req.ID;
+                r.community = req.Community;
+                for (const auto& vb : req.VarBinds()) {
+                    r.oids.push_back(vb.OID);
+                    r.values.push_back(vb.Value);
+                }
+            }
+            requests_.push_back(r);
+            if (answersLeft_ == 0 || requests_.size() > kMaxRequests) continue;
+            if (answersLeft_ > 0) --answersLeft_;
+            if (behaviour_ == Behaviour::Silent) continue;
+            if (r.pduType < 0) continue; // nothing sensible to answer
+            answer = Reply(req, r.pduType, behaviour_);
+            send = true;
+            delay = delayMs_;
+        }
+        if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
+        if (send)
+            sendto(fd_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from),
+                   sizeof from);
+    }
+}
+
+std::string FakeAgent::Reply(const snmp::TSNMPRec& req, int32_t pduType, Behaviour b) {
+    const std::vector<snmp::TSNMPMib>& asked = req.VarBinds();
+    std::vector<snmp::TSNMPMib> out;
+    int32_t id = req.ID;
+    int32_t errorStatus = 0;
+    int32_t errorIndex = 0;
+
+    switch (b) {
+    case Behaviour::Garbage:
+        return std::string("\x02\x01\x00 this is no SNMP frame", 25);
+    case Behaviour::ZeroLength:
+        return {};
+    case Behaviour::NoVarBinds:
+        return Message(req.Community, id, 0, 0, {});
+    case Behaviour::ErrorStatus:
+        for (const auto& vb : asked)
+            out.push_back({vb.OID, "", tag::Null});
+        return Message(req.Community, id, 2, 1, out);
+    default:
+        break;
+    }
+
+    if (pduType == tag::GetNextRequest && !script_.empty()) {
+        out.push_back(script_.front());
+        script_.pop_front();
+    } else if (pduType == tag::GetNextRequest && b == Behaviour::EchoOid) {
+        for (const auto& vb : asked)
+            out.push_back({vb.OID, "7", tag::Integer});
+    } else if (pduType == tag::GetNextRequest && b == Behaviour::EndOfMibView) {
+        for (const auto& vb : asked)
+            out.push_back({vb.OID + ".1", "", tag::EndOfMibView});
+    } else {
+        for (std::size_t i = 0; i < asked.size(); ++i) {
+            const auto& vb = asked[i];
+            Name name{ParseArcs(vb.OID), vb.OID};
+            if (pduType == tag::GetNextRequest) {
+                auto it = mib_.upper_bound(name);
+                if (it == mib_.end())
+                    out.push_back({vb.OID, "", tag::EndOfMibView});
+                else
+                    out.push_back({it->first.text, it->second.text, it->second.type});
+            } else if (pduType == tag::SetRequest) {
+                auto it = mib_.find(name);
+                if (it == mib_.end()) {
+                    errorStatus = 17; // notWritable
+                    errorIndex = static_cast<int32_t>(i + 1);
+                } else {
+                    it->second = Value{vb.Value, vb.ValueType};
+                }
+                out.push_back(vb);
+            } else {
+                auto it = mib_.find(name);
+                if (it == mib_.end())
+                    out.push_back({vb.OID, "", tag::NoSuchInstance});
+                else
+                    out.push_back({vb.OID, it->second.text, it->second.type});
+            }
+        }
+    }
+
+    if (b == Behaviour::OtherId) id += 1000;
+    std::string message = Message(req.Community, id, errorStatus, errorIndex, out);
+    if (b == Behaviour::Truncated) message.resize(message.size() / 2);
+    return message;
+}
+
+} // namespace fake

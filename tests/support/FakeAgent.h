@@ -1,0 +1,92 @@
+// A scripted SNMP responder on 127.0.0.1 for the faults a real agent does not produce: silence,
+// garbage, wrong request ids, error replies, replies that would keep a walk going for ever.
+// It runs one thread that answers each datagram as its behaviour says and records every request.
+#pragma once
+
+#include "Codec.h"
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace fake {
+
+enum class Behaviour {
+    Serve,        // answer from the MIB: get, get-next, set
+    Silent,       // never answer
+    Garbage,      // answer with octets that are no SNMP frame
+    Truncated,    // answer with the first half of a proper reply
+    OtherId,      // proper reply, but with another request id
+    ErrorStatus,  // noSuchName, error index 1, the requested OIDs with NULL values
+    EchoOid,      // get-next answered with the very OID asked for
+    NoVarBinds,   // reply with an empty varbind list
+    EndOfMibView, // get-next answered with endOfMibView under a name after the one asked for
+    ZeroLength,   // answer with an empty datagram
+};
+
+struct Request {
+    int32_t pduType = -1; // PDU tag, -1 when the frame could not be read
+    int32_t id = 0;
+    std::string community;
+    std::vector<std::string> oids;
+    std::vector<std::string> values;
+};
+
+class FakeAgent {
+public:
+    FakeAgent();
+    ~FakeAgent();
+    FakeAgent(const FakeAgent&) = delete;
+    FakeAgent& operator=(const FakeAgent&) = delete;
+
+    [[nodiscard]] uint16_t Port() const { return port_; }
+    // "127.0.0.1:port", the form the plain functions accept as host.
+    [[nodiscard]] std::string Address() const;
+
+    void SetBehaviour(Behaviour b);
+    // Adds or replaces one object; `value` is a value text as the codec produces it.
+    void Add(const std::string& oid, const std::string& value, int32_t type = snmp::tag::Integer);
+    // The next get-next requests are answered with these varbinds, one each, whatever they ask.
+    void ScriptGetNext(std::vector<snmp::TSNMPMib> answers);
+    // Answers only this many more requests, then stays silent (a router that went away).
+    void GoSilentAfter(int answers);
+    // Holds every answer back this long (a slow agent).
+    void SetDelay(int milliseconds);
+
+    [[nodiscard]] std::vector<Request> Requests() const;
+
+private:
+    struct Value {
+        std::string text;
+        int32_t type;
+    };
+    using Arcs = std::vector<uint64_t>;
+    struct Name {
+        Arcs arcs;
+        std::string text;
+        bool operator<(const Name& o) const { return arcs < o.arcs; }
+    };
+
+    void Run();
+    std::string Answer(const std::string& datagram);
+    std::string Reply(const snmp::TSNMPRec& req, int32_t pduType, Behaviour b);
+
+    int fd_ = -1;
+    uint16_t port_ = 0;
+    std::atomic<bool> stop_{false};
+    mutable std::mutex mutex_;
+    Behaviour behaviour_ = Behaviour::Serve;
+    std::map<Name, Value> mib_;
+    std::deque<snmp::TSNMPMib> script_;
+    int answersLeft_ = -1; // -1: no limit
+    int delayMs_ = 0;
+    std::vector<Request> requests_;
+    std::thread thread_;
+};
+
+} // namespace fake
