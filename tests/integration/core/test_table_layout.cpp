@@ -1,0 +1,192 @@
+// Laying walked tables out as the Tables page's lines, and writing those lines to a file.
+#include "TableLayout.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDevice>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+using core::LayOutTable;
+using core::TableRows;
+using core::WriteTableFile;
+
+namespace {
+
+const std::string Dashes(60, '-');
+constexpr std::string_view Headings[] = {"a\t", "b\t", "c\t"};
+
+struct Walk {
+    std::vector<std::string> values;
+    std::vector<std::string> keys;
+};
+
+// The values and keys a table walk returns: column by column, each column in row order.
+Walk ColumnByColumn(const std::vector<std::vector<std::pair<std::string, std::string>>>& columns) {
+    Walk walk;
+    for (std::size_t c = 0; c < columns.size(); ++c)
+        for (const auto& [index, value] : columns[c]) {
+            walk.keys.push_back(std::to_string(c + 1) + "." + index);
+            walk.values.push_back(value);
+        }
+    return walk;
+}
+
+std::string ReadAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return "<unreadable>";
+    return file.readAll().toStdString();
+}
+
+} // namespace
+
+TEST(TableLayout, CompleteTableGivesHeadingValueLinesAndADashLinePerRow) {
+    const Walk walk = ColumnByColumn({{{"10.0.0.1", "x1"}, {"10.0.0.2", "x2"}},
+                                      {{"10.0.0.1", "y1"}, {"10.0.0.2", "y2"}},
+                                      {{"10.0.0.1", "z1"}, {"10.0.0.2", "z2"}}});
+    const std::vector<std::string> expected = {"a\tx1", "b\ty1", "c\tz1", Dashes,
+                                               "a\tx2", "b\ty2", "c\tz2", Dashes};
+    EXPECT_EQ(LayOutTable(Headings, walk.values, walk.keys), expected);
+    // Without keys the same complete table is laid out by position, with the same result.
+    EXPECT_EQ(LayOutTable(Headings, walk.values, {}), expected);
+}
+
+// Each case is a walk that positional layout would scramble.
+struct IrregularCase {
+    const char* name;
+    Walk walk;
+    std::vector<std::string> expected;
+};
+
+class IrregularTables : public testing::TestWithParam<IrregularCase> {};
+
+TEST_P(IrregularTables, ValuesStayInTheRowTheirIndexNames) {
+    const IrregularCase& c = GetParam();
+    EXPECT_EQ(LayOutTable(Headings, c.walk.values, c.walk.keys), c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Walks, IrregularTables,
+    testing::Values(
+        // Row 2 lacks column b: by position, z1 would land in row 1's b line.
+        IrregularCase{
+            "Sparse",
+            ColumnByColumn({{{"1", "x1"}, {"2", "x2"}}, {{"1", "y1"}}, {{"1", "z1"}, {"2", "z2"}}}),
+            {"a\tx1", "b\ty1", "c\tz1", Dashes, "a\tx2", "b\t", "c\tz2", Dashes}},
+        // A row that first appears in a later column still gets its own row, after the others.
+        IrregularCase{"RowOnlyInLaterColumn",
+                      ColumnByColumn({{{"1", "x1"}}, {{"1", "y1"}, {"5", "y5"}}, {{"1", "z1"}}}),
+                      {"a\tx1", "b\ty1", "c\tz1", Dashes, "a\t", "b\ty5", "c\t", Dashes}},
+        // The walk failed in column b: what arrived stays in its rows, the rest is empty.
+        IrregularCase{"CutShort",
+                      ColumnByColumn({{{"1", "x1"}, {"2", "x2"}, {"3", "x3"}}, {{"1", "y1"}}, {}}),
+                      {"a\tx1", "b\ty1", "c\t", Dashes, "a\tx2", "b\t", "c\t", Dashes, "a\tx3",
+                       "b\t", "c\t", Dashes}},
+        // Columns the page has no heading for (and keys without a column) are dropped.
+        IrregularCase{"ForeignColumns",
+                      Walk{{"x1", "q", "y1", "z1", "w"}, {"1.7", "9.7", "2.7", "3.7", "junk"}},
+                      {"a\tx1", "b\ty1", "c\tz1", Dashes}},
+        // Agent order, not sorted order: rows appear as the agent first returned them.
+        IrregularCase{"AgentOrder",
+                      ColumnByColumn({{{"9", "x9"}, {"3", "x3"}},
+                                      {{"9", "y9"}, {"3", "y3"}},
+                                      {{"9", "z9"}, {"3", "z3"}}}),
+                      {"a\tx9", "b\ty9", "c\tz9", Dashes, "a\tx3", "b\ty3", "c\tz3", Dashes}},
+        IrregularCase{"Empty", Walk{}, {}}),
+    [](const testing::TestParamInfo<IrregularCase>& info) { return info.param.name; });
+
+TEST(TableLayout, WithoutKeysOnlyWholeRowsAreShown) {
+    // Seven values for three columns: two rows by position, the seventh is not shown.
+    const std::vector<std::string> values = {"x1", "x2", "y1", "y2", "z1", "z2", "extra"};
+    const std::vector<std::string> expected = {"a\tx1", "b\ty1", "c\tz1", Dashes,
+                                               "a\tx2", "b\ty2", "c\tz2", Dashes};
+    EXPECT_EQ(LayOutTable(Headings, values, {}), expected);
+}
+
+TEST(TableLayout, TranslatorSeesPresentCellsOnlyWithTheirColumn) {
+    const Walk walk = ColumnByColumn({{{"1", "x1"}, {"2", "x2"}}, {{"2", "y2"}}, {}});
+    std::vector<std::string> seen;
+    const auto lines =
+        LayOutTable(Headings, walk.values, walk.keys, [&](int column, const std::string& value) {
+            seen.push_back(std::to_string(column) + "=" + value);
+            return "<" + value + ">";
+        });
+    EXPECT_EQ(seen, (std::vector<std::string>{"0=x1", "0=x2", "1=y2"}));
+    const std::vector<std::string> expected = {"a\t<x1>", "b\t",     "c\t", Dashes,
+                                               "a\t<x2>", "b\t<y2>", "c\t", Dashes};
+    EXPECT_EQ(lines, expected);
+}
+
+TEST(TableLayout, TableRowsFlagsAbsentCells) {
+    const Walk walk = ColumnByColumn({{{"1", "x1"}, {"2", ""}}, {{"2", "y2"}}});
+    std::vector<std::vector<bool>> present;
+    const auto rows = TableRows(2, walk.values, walk.keys, &present);
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"x1", ""}));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"", "y2"}));
+    // An empty value the agent sent is present; a value it never sent is not.
+    EXPECT_EQ(present, (std::vector<std::vector<bool>>{{true, false}, {true, true}}));
+    EXPECT_TRUE(TableRows(0, walk.values, walk.keys).empty());
+}
+
+TEST(TableFile, LinesAreWrittenAsBytesWithCrLfAndNothingElse) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("ipAddressTable.txt"));
+    // 8-bit octets (Latin-1 e acute, a NUL inside a value) must reach the file unchanged.
+    const std::vector<std::string> lines = {"ipAdEntAddr\t\t10.0.0.1", std::string("caf\xE9", 4),
+                                            std::string("a\0b", 3), "", Dashes};
+    EXPECT_TRUE(WriteTableFile(path, lines).isEmpty());
+    const std::string expected = "ipAdEntAddr\t\t10.0.0.1\r\n" + std::string("caf\xE9\r\n", 6) +
+                                 std::string("a\0b\r\n", 5) + "\r\n" + Dashes + "\r\n";
+    EXPECT_EQ(ReadAll(path), expected);
+}
+
+TEST(TableFile, EmptyViewWritesAnEmptyFileReplacingAnOldOne) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("t.txt"));
+    ASSERT_TRUE(WriteTableFile(path, {"old"}).isEmpty());
+    EXPECT_TRUE(WriteTableFile(path, {}).isEmpty());
+    QFile file(path);
+    EXPECT_TRUE(file.exists());
+    EXPECT_EQ(file.size(), 0);
+}
+
+TEST(TableFile, FailureNamesTheFileAndCreatesNothing) {
+    QTemporaryDir dir;
+    const QString plainFile = dir.filePath(QStringLiteral("plain.txt"));
+    ASSERT_TRUE(WriteTableFile(plainFile, {"x"}).isEmpty());
+    const QString targets[] = {
+        dir.filePath(QStringLiteral("no/such/dir/t.txt")), // missing directory
+        plainFile + QStringLiteral("/t.txt"),              // a file where a directory belongs
+        dir.path(),                                        // a directory where the file belongs
+    };
+    for (const QString& target : targets) {
+        const QString message = WriteTableFile(target, {"x"});
+        EXPECT_TRUE(message.startsWith(QStringLiteral("Cannot create file \"")))
+            << message.toStdString();
+        EXPECT_TRUE(message.contains(QDir::toNativeSeparators(target))) << message.toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(targets[0]));
+    EXPECT_EQ(ReadAll(plainFile), "x\r\n");
+    EXPECT_TRUE(QFileInfo(dir.path()).isDir());
+}
+
+TEST(TableFile, FailedWriteKeepsTheOldContent) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root writes into any directory";
+    QTemporaryDir dir;
+    const QString locked = dir.filePath(QStringLiteral("locked"));
+    ASSERT_TRUE(QDir().mkpath(locked));
+    const QString path = locked + QStringLiteral("/t.txt");
+    ASSERT_TRUE(WriteTableFile(path, {"kept"}).isEmpty());
+    QFile::setPermissions(locked, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    const QString message = WriteTableFile(path, {"new"});
+    QFile::setPermissions(locked,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    EXPECT_FALSE(message.isEmpty());
+    EXPECT_EQ(ReadAll(path), "kept\r\n");
+}
