@@ -343,14 +343,6 @@ TEST(MibHints, ButtonAndOptionTextsKeepTheirExactWording) {
               "Set the time interval (in seconds) for the automatic\nrefresh of the General Info "
               "page. The max interval is\n600 seconds (10 minutes) while a setting of 0 "
               "disables\nthe auto refresh.");
-    for (std::string_view hint : mib::OptionsHints)
-        EXPECT_FALSE(hint.empty());
-    for (std::string_view hint : mib::SysLogHints)
-        EXPECT_FALSE(hint.empty());
-    for (std::string_view hint : mib::IntfHints)
-        EXPECT_FALSE(hint.empty());
-    for (std::string_view hint : mib::TableHints)
-        EXPECT_FALSE(hint.empty());
 }
 
 } // namespace
