@@ -1,0 +1,63 @@
+// The window's side effects that need a person: error message boxes and the save-file dialog.
+// Both are small interfaces so tests can answer them and see what was asked.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+class QWidget;
+
+namespace app {
+
+// Errors the toolkit or the core reports (a file that cannot be written, a value that is not a
+// number) reach the user as one message box each.
+class MessageBoxes {
+public:
+    virtual ~MessageBoxes() = default;
+    virtual void Error(QWidget* parent, const QString& text) = 0;
+};
+
+class CriticalMessageBoxes final : public MessageBoxes {
+public:
+    void Error(QWidget* parent, const QString& text) override;
+};
+
+// The one save dialog the table, syslog and graph pages and the syslog file chooser share. Each
+// use sets its title and proposed file name; the filter list, the default suffix and the
+// overwrite prompt are common, and the filter picked last stays picked for the next use.
+class SaveDialog {
+public:
+    struct Request {
+        QString title;
+        QString fileName;    // proposed name, without a directory
+        QStringList filters; // in the order the dialog lists them
+        QString selectedFilter;
+        QString defaultSuffix;
+    };
+    // Stands in for the person in front of the dialog: returns the chosen path (and may name
+    // the filter it picked), or nothing for Cancel.
+    using Answerer = std::function<std::optional<QString>(const Request&, QString& filter)>;
+
+    static const QStringList& Filters();
+    static QString DefaultSuffix() { return QStringLiteral("txt"); }
+
+    // The chosen path with the default suffix added when the name has none; nothing when the
+    // user cancelled.
+    std::optional<QString> Execute(QWidget* parent, const QString& title, const QString& fileName);
+
+    void SetAnswerer(Answerer answerer) { answerer_ = std::move(answerer); }
+    [[nodiscard]] const QString& LastFilter() const { return lastFilter_; }
+    [[nodiscard]] int TimesShown() const { return timesShown_; }
+
+private:
+    Answerer answerer_;
+    QString lastFilter_ = Filters().front();
+    int timesShown_ = 0;
+};
+
+// "name" becomes "name.txt"; a name that carries a suffix ("name.log", "dir.v2/x.csv") stays.
+QString WithDefaultSuffix(const QString& path, const QString& suffix);
+
+} // namespace app

@@ -1,0 +1,230 @@
+// TForm1: the main window. A column of menu buttons on the left, a stack of thirteen pages on the
+// right; it owns the settings, the router query layer and the page data for the program's
+// lifetime, and binds the core's value arrays to the pages' cells.
+//
+// The window's code is split by subsystem: MainFrame.cpp (start-up, shut-down, menu, button
+// groups, hints, timer), MainPages.cpp (building the pages from their layout tables),
+// MainData.cpp (filling cells and the data pages' handlers), MainOptions.cpp (the Options page).
+#pragma once
+
+#include "Dialogs.h"
+#include "PageLayout.h"
+#include "RouterQuery.h"
+#include "Seams.h"
+#include "Settings.h"
+#include "Statistics.h"
+
+#include <QHash>
+#include <QWidget>
+#include <array>
+#include <memory>
+#include <string>
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QStackedWidget;
+class QTimer;
+
+namespace widgets {
+class tImageList;
+class tRazCell;
+class tRollOverBtn;
+} // namespace widgets
+
+namespace app {
+
+// The outside world the window touches; the program passes the real ones, tests their own.
+struct WindowSeams {
+    core::Clock& clock;
+    core::Sounds& sounds;
+    core::Cursor& cursor;
+    MessageBoxes& messages;
+    SaveDialog& saveDialog;
+};
+
+// Busy cursor through QApplication's override cursor.
+class OverrideCursor final : public core::Cursor {
+public:
+    void SetBusy() override;
+    void Restore() override;
+};
+
+class HintFilter;
+
+// The Options page's reading of the refresh interval field: 0..600 seconds.
+int RefreshIntervalFromText(const QString& text);
+
+} // namespace app
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+
+public:
+    // Builds the window and runs FormCreate: settings are loaded and the router is fetched
+    // before the constructor returns.
+    explicit TForm1(app::WindowSeams seams, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Start-up and shut-down.
+    void FormCreate();
+    void FormCloseQuery();
+    // False when the program is to start as its tray icon alone.
+    [[nodiscard]] bool ShowOnStart() const { return showOnStart_; }
+
+    // Menu: select the button by its place in the menu group, then show its page.
+    void MenuBtnSystemClick();
+    void MenuBtnIntfClick();
+    void MenuBtnIPClick();
+    void MenuBtnICMPClick();
+    void MenuBtnTCPClick();
+    void MenuBtnUDPClick();
+    void MenuBtnSNMPClick();
+    void MenuBtnTablesClick();
+    void MenuBtnAboutClick();
+    void MenuBtnSysLogClick();
+    void MenuBtnADSLClick();
+    void MenuBtnOptionsClick();
+    void MenuBtnGraphClick();
+
+    // Radio groups: draw the button at the 1-based position down and every other one up.
+    void ToggleButtons(int position);
+    void ToggleIntButtons(int position);
+    void ToggleTabButtons(int position);
+    void ToggleADSLButtons(int position);
+
+    // Cells.
+    void UpdateCell(widgets::tRazCell* cell, const mib::TMIBEntry& entry, const std::string& value);
+    void AlignCell(widgets::tRazCell* cell);
+    void UpdateAllCells();
+    void SetAllHints();
+    void GetAllData();
+    void Timer1Timer();
+    // Programs Timer1 from RefreshInt: off for 0, RefreshInt seconds otherwise.
+    void SetRefreshTimer();
+
+    // General Info page.
+    void SystemUpdateCells();
+    void SystemUpdateCellValues();
+    void SystemBtnSet1Click();
+    void SystemBtnSet2Click();
+    void SystemBtnSet3Click();
+    void SystemBtnRefreshClick();
+    // Interfaces page.
+    void interfacesUpdateCells();
+    void intfUpdateCells();
+    void ifxUpdateCells();
+    void IntfBtnLANClick();
+    void IntfBtnWANClick();
+    void IntfBtnLANXClick();
+    void IntfBtnWANXClick();
+    void IntfBtnRefreshClick();
+    // ADSL-Line page.
+    void ADSLUpdateCells();
+    void ADSLBtnUpStreamClick();
+    void ADSLBtnDownStreamClick();
+    void ADSLBtnRefreshClick();
+    // Protocol counter pages.
+    void ipUpdateCells();
+    void icmpUpdateCells();
+    void tcpUpdateCells();
+    void udpUpdateCells();
+    void snmpUpdateCells();
+    void IPBtnRefreshClick();
+    void ICMPBtnRefreshClick();
+    void TCPBtnRefreshClick();
+    void UDPBtnRefreshClick();
+    void SNMPBtnRefreshClick();
+    // Tables page.
+    void TableBtnAddrClick();
+    void TableBtnRouteClick();
+    void TableBtnMediaClick();
+    void TableBtnConnClick();
+    void TableBtnUDPClick();
+    void TableBtnRefreshClick();
+    void TableBtnSaveClick();
+    // Options page.
+    void FillOptionsPage();
+    void OptionsBtnSLActiveClick(widgets::tRollOverBtn* sender);
+    void OptionsBtnConnectClick();
+    void OptionsBtnSysLogFileClick();
+    void Edit1Exit();
+    void Edit2Exit();
+    void Edit6Exit();
+
+    // Steps that belong to the syslog server, its floating window, the tray icon and the traffic
+    // graph. They are called where start-up and shut-down need them; the window works without
+    // what they add.
+    void CreateSysLogWindow();
+    void UnDockSysLog(bool show);
+    void SaveSysLogWindowPlacement();
+    void DestroySysLogWindow();
+    bool ActivateSysLog();
+    void DeactivateSyslog();
+    void AddTrayIcon();
+    void RemoveTrayIcon();
+    [[nodiscard]] bool TrayIconPresent() const;
+    void RestoreGraphState();
+
+    // Access for the other parts of the window and for tests.
+    [[nodiscard]] core::Settings& settings() { return settings_; }
+    [[nodiscard]] core::RouterQuery& query() { return query_; }
+    [[nodiscard]] core::Statistics& statistics() { return stats_; }
+    [[nodiscard]] widgets::tRazCell* Cell(int number) const;
+    [[nodiscard]] QWidget* Page(int index) const;
+    [[nodiscard]] int ActivePage() const;
+    [[nodiscard]] QTimer* Timer1() const { return timer1_; }
+    [[nodiscard]] app::SaveDialog& SaveDialog1() { return seams_.saveDialog; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Frame and pages (MainFrame.cpp, MainPages.cpp).
+    void BuildFrame();
+    void BuildPages();
+    void ConnectHandlers();
+    void PlaceWindow();
+    void ShowPage(int togglePosition);
+    template <std::size_t N>
+    void SelectInGroup(const std::array<widgets::tRollOverBtn*, N>& group, int position);
+    widgets::tRollOverBtn* Button(std::string_view name) const;
+    QLabel* Label(std::string_view name) const;
+    QLineEdit* Edit(std::string_view name) const;
+    void SetHint(QWidget* control, std::string_view hint);
+
+    // Data binding (MainData.cpp).
+    void UpdateGroupCells(int group, std::span<const std::string> values);
+    void GroupRefresh(int group);
+    void SetSystemString(QLineEdit* edit, std::string_view oidSuffix);
+    void IntfSelect(int view);
+    void ADSLSelect(int view);
+    void TableSelect(int view);
+    void ShowTableLines();
+    void ReportErrors();
+
+    app::WindowSeams seams_;
+    core::Settings settings_;
+    core::SettingsStore store_;
+    core::RouterQuery query_;
+    core::Statistics stats_;
+    bool showOnStart_ = true;
+    bool closing_ = false;
+
+    QStackedWidget* pageControl_ = nullptr;
+    std::array<widgets::tRazCell*, app::CellCount> cells_{};
+    std::array<widgets::tRollOverBtn*, app::MenuButtonCount> menuButtons_{};
+    std::array<widgets::tRollOverBtn*, 4> intfButtons_{};
+    std::array<widgets::tRollOverBtn*, 5> tableButtons_{};
+    std::array<widgets::tRollOverBtn*, 2> adslButtons_{};
+    std::array<widgets::tRollOverBtn*, 12> optionToggles_{};
+    QHash<QString, widgets::tRollOverBtn*> buttons_;
+    QHash<QString, QLabel*> labels_;
+    QHash<QString, QLineEdit*> edits_;
+    QPlainTextEdit* memo2_ = nullptr;
+    QTimer* timer1_ = nullptr;
+    widgets::tImageList* imageList1_ = nullptr; // 128 x 32: menu and page buttons
+    widgets::tImageList* imageList2_ = nullptr; // 24 x 24: option toggles
+    widgets::tImageList* imageList3_ = nullptr; // 32 x 24: the Set buttons
+    app::HintFilter* hintFilter_ = nullptr;
+};

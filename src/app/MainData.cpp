@@ -1,0 +1,347 @@
+// Binds the core's value arrays to the cells of the data pages, and the data pages' handlers.
+#include "Main.h"
+#include "RazCell.h"
+#include "RollOverBtn.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+
+using widgets::tRazCell;
+
+namespace {
+
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), text.size());
+}
+
+// What the router holds is octets; the edits show them one character per octet and send
+// them back the same way.
+std::string Octets(const QString& text) {
+    return text.toLatin1().toStdString();
+}
+
+} // namespace
+
+void TForm1::AlignCell(tRazCell* cell) {
+    if (settings_.CntText) {
+        cell->SetAlignment1(widgets::Alignment::Centre);
+        cell->SetAlignment2(widgets::Alignment::Centre);
+    } else {
+        cell->SetAlignment1(widgets::Alignment::Right);
+        cell->SetAlignment2(widgets::Alignment::Left);
+    }
+}
+
+void TForm1::UpdateCell(tRazCell* cell, const mib::TMIBEntry& entry, const std::string& value) {
+    AlignCell(cell);
+    cell->SetString1(Latin1(entry.Label));
+    SetHint(cell, entry.Hint);
+    // Values fetched before a failed identity check stay in memory but are not shown.
+    cell->SetString2(query_.RouterPresent ? Latin1(value) : QString());
+}
+
+void TForm1::UpdateAllCells() {
+    SystemUpdateCells();
+    ipUpdateCells();
+    icmpUpdateCells();
+    tcpUpdateCells();
+    udpUpdateCells();
+    snmpUpdateCells();
+    interfacesUpdateCells();
+    ADSLUpdateCells();
+}
+
+void TForm1::GetAllData() {
+    stats_.GetAllData(); // identity check, then every group under the busy cursor
+    Label("StaticText5")->setText(query_.StatusText);
+    // The full fetch walked the selected table again; the view follows it.
+    if (query_.RouterPresent && stats_.TableView != 0) ShowTableLines();
+    ReportErrors();
+}
+
+void TForm1::ReportErrors() {
+    if (stats_.Errors.empty()) return;
+    // One box per fetch, each distinct message once: a value that cannot be read must not
+    // bury the user in boxes on every timer tick.
+    QStringList messages;
+    for (const std::string& error : stats_.Errors) {
+        const QString message = Latin1(error);
+        if (!messages.contains(message)) messages.append(message);
+    }
+    stats_.Errors.clear();
+    seams_.messages.Error(this, messages.join(QLatin1Char('\n')));
+}
+
+// ---- General Info ------------------------------------------------------------------------------
+
+namespace {
+
+// Cells whose value follows one SystemValues entry; 151 and 152 are chosen by UseHCCounters.
+struct SystemCell {
+    int cell;
+    int entry;
+};
+constexpr SystemCell SystemCells[] = {
+    {129, 4},  {145, 5},  {150, 6},  {146, 7},  {147, 8},  {153, 11}, {154, 12},
+    {155, 13}, {156, 14}, {157, 15}, {158, 16}, {159, 17}, {160, 18},
+};
+
+} // namespace
+
+void TForm1::SystemUpdateCells() {
+    const auto& values = stats_.SystemValues;
+    const std::pair<int, const char*> strings[] = {{126, "Edit3"}, {127, "Edit4"}, {128, "Edit5"}};
+    for (std::size_t i = 0; i < 3; ++i) {
+        const mib::TMIBEntry& entry = mib::SystemMIB[i + 1];
+        tRazCell* cell = Cell(strings[i].first);
+        cell->SetString1(Latin1(entry.Label));
+        SetHint(cell, entry.Hint);
+        Edit(strings[i].second)->setText(Latin1(values[i + 1]));
+        AlignCell(cell);
+    }
+    for (const SystemCell& c : SystemCells)
+        UpdateCell(Cell(c.cell), mib::SystemMIB[c.entry],
+                   values[static_cast<std::size_t>(c.entry)]);
+    const std::size_t in = stats_.UseHCCounters ? 9 : 21;
+    const std::size_t out = stats_.UseHCCounters ? 10 : 22;
+    UpdateCell(Cell(151), mib::SystemMIB[in], values[in]);
+    UpdateCell(Cell(152), mib::SystemMIB[out], values[out]);
+    SystemUpdateCellValues();
+    for (int number : {143, 144, 148, 149})
+        AlignCell(Cell(number));
+}
+
+void TForm1::SystemUpdateCellValues() {
+    const auto& values = stats_.SystemValues;
+    for (const SystemCell& c : SystemCells)
+        Cell(c.cell)->SetString2(Latin1(values[static_cast<std::size_t>(c.entry)]));
+    Cell(151)->SetString2(Latin1(values[stats_.UseHCCounters ? 9 : 21]));
+    Cell(152)->SetString2(Latin1(values[stats_.UseHCCounters ? 10 : 22]));
+    Cell(143)->SetString2(Latin1(stats_.LanIpAddress));
+    Cell(144)->SetString2(Latin1(stats_.LanNetMask));
+    Cell(148)->SetString2(Latin1(stats_.WanIpAddress));
+    Cell(149)->SetString2(Latin1(stats_.WanNetMask));
+    // The headlines the last fetch wrote.
+    Label("StaticText6")->setText(stats_.StaticText6);
+    Label("StaticText7")->setText(stats_.StaticText7);
+    Label("StaticText8")->setText(stats_.StaticText8);
+    Label("Label22")->setText(stats_.Label22);
+    Label("Label23")->setText(stats_.Label23);
+}
+
+void TForm1::SetSystemString(QLineEdit* edit, std::string_view oidSuffix) {
+    std::string result;
+    query_.SetSNMPString(oidSuffix, Octets(edit->text()), result);
+    edit->setText(Latin1(result));
+}
+
+void TForm1::SystemBtnSet1Click() {
+    SetSystemString(Edit("Edit3"), "1.4.0");
+}
+void TForm1::SystemBtnSet2Click() {
+    SetSystemString(Edit("Edit4"), "1.5.0");
+}
+void TForm1::SystemBtnSet3Click() {
+    SetSystemString(Edit("Edit5"), "1.6.0");
+}
+
+void TForm1::SystemBtnRefreshClick() {
+    if (query_.RouterPresent) stats_.SystemGetData();
+    SystemUpdateCells();
+    ReportErrors();
+}
+
+// ---- Interfaces ---------------------------------------------------------------------------------
+
+void TForm1::interfacesUpdateCells() {
+    if (stats_.IntfView <= 2)
+        intfUpdateCells();
+    else
+        ifxUpdateCells();
+}
+
+void TForm1::intfUpdateCells() {
+    for (int number : {110, 111, 112})
+        Cell(number)->setVisible(true);
+    for (std::size_t i = 0; i < mib::IfMIBLength; ++i)
+        UpdateCell(Cell(93 + static_cast<int>(i)), mib::IfMIB[i], stats_.IntfValues[i]);
+}
+
+void TForm1::ifxUpdateCells() {
+    // The ifX view has three entries fewer.
+    for (int number : {110, 111, 112})
+        Cell(number)->setVisible(false);
+    for (std::size_t i = 0; i < mib::IfXMIBLength; ++i)
+        UpdateCell(Cell(93 + static_cast<int>(i)), mib::IfXMIB[i], stats_.IfxValues[i]);
+}
+
+void TForm1::IntfSelect(int view) {
+    if (!stats_.SelectIntfView(view)) return; // already shown: no fetch, no repaint
+    ToggleIntButtons(view);
+    static const char* const headings[] = {"Ethernet", "WAN Uplink", "Ethernet (ifX)",
+                                           "WAN Uplink (ifX)"};
+    Label("Label11")->setText(QString::fromLatin1(headings[view - 1]));
+    interfacesUpdateCells();
+    ReportErrors();
+}
+
+void TForm1::IntfBtnLANClick() {
+    IntfSelect(1);
+}
+void TForm1::IntfBtnWANClick() {
+    IntfSelect(2);
+}
+void TForm1::IntfBtnLANXClick() {
+    IntfSelect(3);
+}
+void TForm1::IntfBtnWANXClick() {
+    IntfSelect(4);
+}
+
+void TForm1::IntfBtnRefreshClick() {
+    if (query_.RouterPresent) stats_.interfacesGetData();
+    interfacesUpdateCells();
+    ReportErrors();
+}
+
+// ---- ADSL-Line ----------------------------------------------------------------------------------
+
+void TForm1::ADSLUpdateCells() {
+    tRazCell* status = Cell(118);
+    status->resize(stats_.ADSLStatusWidth, status->height());
+    for (std::size_t i = 0; i < mib::AtucMIBLength; ++i)
+        UpdateCell(Cell(113 + static_cast<int>(i)), mib::AtucMIB[i], stats_.ADSLValues[i]);
+}
+
+void TForm1::ADSLSelect(int view) {
+    if (!stats_.SelectADSLView(view)) return;
+    ToggleADSLButtons(view);
+    Label("Label15")->setText(view == 1 ? QStringLiteral("UpStream(ATU-R)")
+                                        : QStringLiteral("DownStream(ATU-C)"));
+    ADSLUpdateCells();
+    ReportErrors();
+}
+
+void TForm1::ADSLBtnUpStreamClick() {
+    ADSLSelect(1);
+}
+void TForm1::ADSLBtnDownStreamClick() {
+    ADSLSelect(2);
+}
+
+void TForm1::ADSLBtnRefreshClick() {
+    if (query_.RouterPresent) stats_.ADSLGetData();
+    ADSLUpdateCells();
+    ReportErrors();
+}
+
+// ---- Protocol counters --------------------------------------------------------------------------
+
+void TForm1::UpdateGroupCells(int group, std::span<const std::string> values) {
+    const app::CounterPage& page = app::CounterPages[group];
+    for (std::size_t i = 0; i < page.entries.size(); ++i)
+        UpdateCell(Cell(page.firstCell + static_cast<int>(i)), page.entries[i], values[i]);
+}
+
+void TForm1::ipUpdateCells() {
+    UpdateGroupCells(0, stats_.IpValues);
+}
+void TForm1::icmpUpdateCells() {
+    UpdateGroupCells(1, stats_.IcmpValues);
+}
+void TForm1::tcpUpdateCells() {
+    UpdateGroupCells(2, stats_.TcpValues);
+}
+void TForm1::udpUpdateCells() {
+    UpdateGroupCells(3, stats_.UdpValues);
+}
+void TForm1::snmpUpdateCells() {
+    UpdateGroupCells(4, stats_.SnmpValues);
+}
+
+void TForm1::GroupRefresh(int group) {
+    using Fetch = void (core::Statistics::*)();
+    using Fill = void (TForm1::*)();
+    static constexpr Fetch fetches[] = {
+        &core::Statistics::ipGetData, &core::Statistics::icmpGetData, &core::Statistics::tcpGetData,
+        &core::Statistics::udpGetData, &core::Statistics::snmpGetData};
+    static constexpr Fill fills[] = {&TForm1::ipUpdateCells, &TForm1::icmpUpdateCells,
+                                     &TForm1::tcpUpdateCells, &TForm1::udpUpdateCells,
+                                     &TForm1::snmpUpdateCells};
+    if (query_.RouterPresent) (stats_.*fetches[group])();
+    (this->*fills[group])();
+    ReportErrors();
+}
+
+void TForm1::IPBtnRefreshClick() {
+    GroupRefresh(0);
+}
+void TForm1::ICMPBtnRefreshClick() {
+    GroupRefresh(1);
+}
+void TForm1::TCPBtnRefreshClick() {
+    GroupRefresh(2);
+}
+void TForm1::UDPBtnRefreshClick() {
+    GroupRefresh(3);
+}
+void TForm1::SNMPBtnRefreshClick() {
+    GroupRefresh(4);
+}
+
+// ---- Tables -------------------------------------------------------------------------------------
+
+void TForm1::ShowTableLines() {
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(stats_.TableLines.size()));
+    for (const std::string& line : stats_.TableLines)
+        lines.append(Latin1(line));
+    memo2_->setPlainText(lines.join(QLatin1Char('\n')));
+    memo2_->verticalScrollBar()->setValue(0); // first line in sight
+}
+
+void TForm1::TableSelect(int view) {
+    if (!stats_.SelectTable(view)) return; // already shown: nothing is sent
+    ToggleTabButtons(view);
+    Label("Label12")->setText(Latin1(mib::TableNames[view]));
+    // While the router is absent nothing was fetched and the view keeps what it showed.
+    if (query_.RouterPresent) ShowTableLines();
+    ReportErrors();
+}
+
+void TForm1::TableBtnAddrClick() {
+    TableSelect(1);
+}
+void TForm1::TableBtnRouteClick() {
+    TableSelect(2);
+}
+void TForm1::TableBtnMediaClick() {
+    TableSelect(3);
+}
+void TForm1::TableBtnConnClick() {
+    TableSelect(4);
+}
+void TForm1::TableBtnUDPClick() {
+    TableSelect(5);
+}
+
+void TForm1::TableBtnRefreshClick() {
+    if (!query_.RouterPresent) return;
+    stats_.tablesGetData();
+    ShowTableLines();
+    ReportErrors();
+}
+
+void TForm1::TableBtnSaveClick() {
+    const int view = stats_.TableView;
+    if (view < 1 || view > 5) return;
+    const std::optional<QString> path = SaveDialog1().Execute(
+        this, QStringLiteral("Please choose filename and path for Table file"),
+        Latin1(mib::TableNames[view]));
+    if (!path) return;
+    // The file holds exactly the view: its lines as 8-bit text, each ended by CR LF.
+    const QString error = core::WriteTableFile(*path, stats_.TableLines);
+    if (!error.isEmpty()) seams_.messages.Error(this, error);
+}
