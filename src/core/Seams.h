@@ -51,6 +51,8 @@ public:
     using Fallback = void (*)(Sound);
     explicit SystemSounds(Fallback fallback = nullptr);
     ~SystemSounds() override;
+    SystemSounds(const SystemSounds&) = delete;
+    SystemSounds& operator=(const SystemSounds&) = delete;
     void Play(Sound sound) override;
 
 private:

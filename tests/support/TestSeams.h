@@ -1,0 +1,65 @@
+// Test implementations of the core's seams: a clock that stands still until told, and sounds and
+// a cursor that only count what the code asked of them.
+#pragma once
+
+#include "Seams.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace testing_seams {
+
+class FixedClock final : public core::Clock {
+public:
+    explicit FixedClock(QDateTime now = QDateTime(QDate(2026, 12, 6), QTime(8, 30, 0)))
+        : now_(std::move(now)) {}
+    [[nodiscard]] QDateTime Now() const override { return now_; }
+    void Set(const QDateTime& now) { now_ = now; }
+    void AdvanceSecs(qint64 secs) { now_ = now_.addSecs(secs); }
+    void AdvanceMSecs(qint64 msecs) { now_ = now_.addMSecs(msecs); }
+
+private:
+    QDateTime now_;
+};
+
+class RecordingSounds final : public core::Sounds {
+public:
+    void Play(core::Sound sound) override { played_.push_back(sound); }
+    [[nodiscard]] int Count(core::Sound sound) const {
+        return static_cast<int>(std::count(played_.begin(), played_.end(), sound));
+    }
+    [[nodiscard]] int Total() const { return static_cast<int>(played_.size()); }
+    [[nodiscard]] const std::vector<core::Sound>& Played() const { return played_; }
+    void Clear() { played_.clear(); }
+
+private:
+    std::vector<core::Sound> played_;
+};
+
+class CountingCursor final : public core::Cursor {
+public:
+    void SetBusy() override {
+        ++busy_;
+        ++depth_;
+    }
+    void Restore() override {
+        ++restored_;
+        --depth_;
+    }
+    [[nodiscard]] int BusyCount() const { return busy_; }
+    [[nodiscard]] int RestoreCount() const { return restored_; }
+    // Busy calls not yet restored; negative when the code restored more than it set.
+    [[nodiscard]] int Depth() const { return depth_; }
+    [[nodiscard]] bool IsBusy() const { return depth_ > 0; }
+
+private:
+    int busy_ = 0;
+    int restored_ = 0;
+    int depth_ = 0;
+};
+
+} // namespace testing_seams
