@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstdint>
 #include <span>
 #include <variant>
@@ -52,10 +51,12 @@ struct Settings {
 // "c:\SysLog.txt" on Windows; SysLog.txt in the home directory elsewhere.
 QString DefaultSysLogFileName();
 
-// One row of the settings table: the store's value name and the member it maps to.
+// One row of the settings table: the store's value name, the member it maps to and, for some
+// integers, the values that make sense (a stored value outside them reads as the default).
 struct SettingInfo {
     const char* name;
     std::variant<QString Settings::*, bool Settings::*, int32_t Settings::*> member;
+    bool (*accepts)(int32_t) = nullptr; // integers only; null: any 32-bit value
 };
 std::span<const SettingInfo> SettingsTable(); // all 32, in store order
 
@@ -66,10 +67,11 @@ public:
     SettingsStore();
     virtual ~SettingsStore() = default;
 
-    // Loads every value; a missing one, or one of the wrong type, gets its default, and a
-    // missing one is written back so a first start creates all 32. False when the store cannot
-    // be used (the defaults then stay in force).
+    // Loads every value; a missing one, or one of the wrong type or out of range, gets its
+    // default, and a missing one is written back so a first start creates all 32. False when the
+    // store cannot be read (the defaults then stay in force) or the write-back failed.
     bool ReadOptionsFromReg(Settings& settings);
+    // Writes all 32 values atomically; false when they did not reach the store.
     bool WriteOptionsToReg(const Settings& settings);
     // Adds ("Corvane LineScope", the running program's full path) or removes the autostart entry.
     virtual bool ChangeRegRunKey(bool enable);

@@ -1,0 +1,299 @@
+#include "Settings.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QVariant>
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <optional>
+
+namespace core {
+
+namespace {
+
+constexpr auto kOrganization = "Corvane";
+constexpr auto kApplication = "LineScope";
+constexpr auto kRunValueName = "Corvane LineScope";
+
+// Window state of the floating log window: normal, minimised or maximised.
+constexpr bool WindowState(int32_t v) {
+    return v >= 0 && v <= 2;
+}
+// A saved width or height of zero or less would make the window vanish.
+constexpr bool Extent(int32_t v) {
+    return v > 0;
+}
+// The graph menu's intervals and scales: a value it cannot select would leave no item checked
+// and, for the interval, could overflow the timer's milliseconds.
+constexpr bool GraphInterval(int32_t v) {
+    constexpr std::array allowed{0, 1, 5, 10, 30, 60, 300, 600, 1800};
+    return std::find(allowed.begin(), allowed.end(), v) != allowed.end();
+}
+constexpr bool GraphScaleValue(int32_t v) {
+    constexpr std::array allowed{0, 64, 128, 256, 512, 1536};
+    return std::find(allowed.begin(), allowed.end(), v) != allowed.end();
+}
+
+constexpr SettingInfo kTable[] = {
+    {"IPAddress", &Settings::IPAddress},
+    {"Community", &Settings::Community},
+    {"SLFileName", &Settings::SLFileName},
+    {"RawData", &Settings::RawData},
+    {"CntText", &Settings::CntText},
+    {"ConBeep", &Settings::ConBeep},
+    {"SLActive", &Settings::SLActive},
+    {"SLBeep", &Settings::SLBeep},
+    {"SLRemError", &Settings::SLRemError},
+    {"SLSender", &Settings::SLSender},
+    {"MinTray", &Settings::MinTray},
+    {"SLFileOut", &Settings::SLFileOut},
+    {"SLFileDate", &Settings::SLFileDate},
+    {"AutoRun", &Settings::AutoRun},
+    {"StartTray", &Settings::StartTray},
+    // Used as stored: the Options page, not the store, limits what the user types.
+    {"RefreshInt", &Settings::RefreshInt},
+    {"SLDocked", &Settings::SLDocked},
+    {"SLFloatState", &Settings::SLFloatState, WindowState},
+    // Positions may be negative on a desktop whose screens lie left of or above the primary.
+    {"SLFloatX", &Settings::SLFloatX},
+    {"SLFloatY", &Settings::SLFloatY},
+    {"SLFloatW", &Settings::SLFloatW, Extent},
+    {"SLFloatH", &Settings::SLFloatH, Extent},
+    {"WinX", &Settings::WinX},
+    {"WinY", &Settings::WinY},
+    {"GraphRefreshInt", &Settings::GraphRefreshInt, GraphInterval},
+    {"Graph3D", &Settings::Graph3D},
+    {"GraphStair", &Settings::GraphStair},
+    {"GraphOutValue", &Settings::GraphOutValue},
+    {"GraphOutPoint", &Settings::GraphOutPoint},
+    {"GraphInValue", &Settings::GraphInValue},
+    {"GraphInPoint", &Settings::GraphInPoint},
+    {"GraphScale", &Settings::GraphScale, GraphScaleValue},
+};
+static_assert(std::size(kTable) == 32);
+
+// An integer as stored: a number (the registry's DWORD), or text holding only a decimal number
+// (the Linux file, where everything is text).
+std::optional<int64_t> StoredInteger(const QVariant& v) {
+    bool ok = false;
+    switch (v.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return v.toLongLong();
+    case QMetaType::UInt:
+        // A DWORD holds a signed 32-bit number.
+        return static_cast<int32_t>(v.toUInt());
+    case QMetaType::ULongLong:
+        if (v.toULongLong() > static_cast<qulonglong>(std::numeric_limits<int64_t>::max()))
+            return std::nullopt;
+        return v.toLongLong();
+    case QMetaType::Bool:
+        return v.toBool() ? 1 : 0;
+    case QMetaType::QString: {
+        const qlonglong n = v.toString().trimmed().toLongLong(&ok, 10);
+        if (ok) return n;
+        return std::nullopt;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+// Applies one stored value to the record; a value that does not fit leaves the record's value.
+void Load(const SettingInfo& info, const QVariant& stored, Settings& settings) {
+    if (const auto* text = std::get_if<QString Settings::*>(&info.member)) {
+        if (stored.typeId() == QMetaType::QString) settings.*(*text) = stored.toString();
+    } else if (const auto* flag = std::get_if<bool Settings::*>(&info.member)) {
+        if (const auto n = StoredInteger(stored)) {
+            settings.*(*flag) = *n != 0;
+        } else if (stored.typeId() == QMetaType::QString) {
+            // A hand-edited file may say so in words.
+            const QString word = stored.toString().trimmed();
+            if (word.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0)
+                settings.*(*flag) = true;
+            else if (word.compare(QLatin1String("false"), Qt::CaseInsensitive) == 0)
+                settings.*(*flag) = false;
+        }
+    } else {
+        const auto number = std::get<int32_t Settings::*>(info.member);
+        const auto n = StoredInteger(stored);
+        if (!n || *n < std::numeric_limits<int32_t>::min() ||
+            *n > std::numeric_limits<int32_t>::max())
+            return;
+        const auto value = static_cast<int32_t>(*n);
+        if (info.accepts && !info.accepts(value)) return;
+        settings.*number = value;
+    }
+}
+
+void Save(const SettingInfo& info, const Settings& settings, QSettings& store) {
+    const QString key = QLatin1String(info.name);
+    if (const auto* text = std::get_if<QString Settings::*>(&info.member))
+        store.setValue(key, settings.*(*text));
+    else if (const auto* flag = std::get_if<bool Settings::*>(&info.member))
+        store.setValue(key, settings.*(*flag) ? 1 : 0);
+    else
+        store.setValue(key, settings.*std::get<int32_t Settings::*>(info.member));
+}
+
+// The per-user store only: machine-wide fallbacks are not ours to read.
+void Configure(QSettings& store) {
+    store.setFallbacksEnabled(false);
+    // A crash mid-write must leave the old file, not half of a new one.
+    if (!store.isAtomicSyncRequired()) store.setAtomicSyncRequired(true);
+}
+
+QByteArray FileContents(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
+// Writes pending changes. The Linux file is plain text a person may edit; Qt skips lines it
+// cannot parse and leaves them out when it rewrites the file, so the damaged original (read
+// before the write) is kept beside the store as <name>.bad for the user to look at.
+bool Commit(QSettings& store, const QByteArray& before) {
+    store.sync();
+    switch (store.status()) {
+    case QSettings::NoError:
+        return true;
+    case QSettings::FormatError: {
+        const QString path = store.fileName();
+        // The first error hides a later one: check that the rewrite really happened.
+        const QByteArray after = FileContents(path);
+        if (after == before) return false;
+        if (before.isEmpty()) return true;
+        QSaveFile bad(path + QLatin1String(".bad"));
+        return bad.open(QIODevice::WriteOnly) && bad.write(before) == before.size() && bad.commit();
+    }
+    case QSettings::AccessError:
+    default:
+        return false;
+    }
+}
+
+// One argument of a desktop entry's Exec line: quoted, with the characters the quoting
+// reserves escaped, '%' doubled (it starts field codes), then the general escapes of a string.
+QString DesktopExecArgument(const QString& program) {
+    QString quoted = QStringLiteral("\"");
+    for (const QChar c : program) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            quoted += u'\\';
+        else if (c == u'%')
+            quoted += u'%';
+        quoted += c;
+    }
+    quoted += u'"';
+    QString escaped;
+    for (const QChar c : quoted) {
+        if (c == u'\\')
+            escaped += QLatin1String("\\\\");
+        else if (c == u'\n')
+            escaped += QLatin1String("\\n");
+        else if (c == u'\r')
+            escaped += QLatin1String("\\r");
+        else if (c == u'\t')
+            escaped += QLatin1String("\\t");
+        else
+            escaped += c;
+    }
+    return escaped;
+}
+
+} // namespace
+
+Settings::Settings() : SLFileName(DefaultSysLogFileName()) {}
+
+QString DefaultSysLogFileName() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("c:\\SysLog.txt");
+#else
+    // A drive letter means nothing here; the home directory is always the user's to write.
+    return QDir::homePath() + QStringLiteral("/SysLog.txt");
+#endif
+}
+
+std::span<const SettingInfo> SettingsTable() {
+    return kTable;
+}
+
+SettingsStore::SettingsStore() = default;
+
+bool SettingsStore::ReadOptionsFromReg(Settings& settings) {
+    QSettings store{QLatin1String(kOrganization), QLatin1String(kApplication)};
+    Configure(store);
+    // Unreadable: keep the defaults, and write nothing over a file we could not read.
+    if (store.status() == QSettings::AccessError) return false;
+    const QByteArray before = FileContents(store.fileName());
+
+    Settings loaded = settings;
+    bool missing = false;
+    for (const SettingInfo& info : SettingsTable()) {
+        const QString key = QLatin1String(info.name);
+        if (store.contains(key)) {
+            Load(info, store.value(key), loaded);
+        } else {
+            Save(info, loaded, store);
+            missing = true;
+        }
+    }
+    settings = loaded;
+    // A wrong value stays in the store until the record is written at the end.
+    return missing ? Commit(store, before) : store.status() != QSettings::AccessError;
+}
+
+bool SettingsStore::WriteOptionsToReg(const Settings& settings) {
+    QSettings store{QLatin1String(kOrganization), QLatin1String(kApplication)};
+    Configure(store);
+    if (store.status() == QSettings::AccessError) return false;
+    const QByteArray before = FileContents(store.fileName());
+    for (const SettingInfo& info : SettingsTable())
+        Save(info, settings, store);
+    return Commit(store, before);
+}
+
+QString SettingsStore::AutostartPath() {
+#ifdef Q_OS_WIN
+    return QStringLiteral("HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Run");
+#else
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/autostart/corvane-linescope.desktop");
+#endif
+}
+
+bool SettingsStore::ChangeRegRunKey(bool enable) {
+    const QString program = QCoreApplication::applicationFilePath();
+    if (enable && program.isEmpty()) return false;
+#ifdef Q_OS_WIN
+    QSettings run(AutostartPath(), QSettings::NativeFormat);
+    if (enable)
+        // Quoted, so a path with blanks cannot be read as a shorter program plus arguments.
+        run.setValue(QLatin1String(kRunValueName),
+                     QLatin1Char('"') + QDir::toNativeSeparators(program) + QLatin1Char('"'));
+    else
+        run.remove(QLatin1String(kRunValueName));
+    run.sync();
+    return run.status() == QSettings::NoError;
+#else
+    const QString path = AutostartPath();
+    if (!enable) return !QFileInfo::exists(path) || QFile::remove(path);
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
+    const QString entry = QStringLiteral("[Desktop Entry]\n"
+                                         "Type=Application\n"
+                                         "Name=%1\n"
+                                         "Exec=%2\n"
+                                         "X-GNOME-Autostart-enabled=true\n")
+                              .arg(QLatin1String(kRunValueName), DesktopExecArgument(program));
+    const QByteArray bytes = entry.toUtf8();
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+#endif
+}
+
+} // namespace core
