@@ -240,8 +240,9 @@ std::string BerToOidText(std::string_view octets) {
 
 std::string IpTextToBytes(std::string_view text) {
     std::string octets(4, '\0');
-    int index = 0;
+    std::size_t index = 0;
     ForEachField(text, [&](std::string_view field) {
+        if (index >= octets.size()) return false;
         // Signed reading so "-1" wraps to 255 like any other value taken modulo 256.
         std::string_view digits = field;
         const bool negative = !digits.empty() && digits.front() == '-';
@@ -249,8 +250,8 @@ std::string IpTextToBytes(std::string_view text) {
         uint64_t v = 0;
         if (!ParseUnsigned(digits, v)) v = 0;
         if (negative) v = 0 - v;
-        octets[static_cast<std::size_t>(index)] = static_cast<char>(v & 0xFF);
-        return ++index < 4;
+        octets[index++] = static_cast<char>(v & 0xFF);
+        return index < octets.size();
     });
     return octets;
 }
