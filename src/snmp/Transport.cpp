@@ -51,7 +51,10 @@ bool TSNMPSend::SendRequest() {
 
     if (!socket_) {
         auto fresh = std::make_unique<UdpSocket>();
-        if (!fresh->Bind(LocalInterface, "0")) {
+        // Bound to any address and a system-chosen port, the socket needs no bind call: the
+        // first send binds it so. That saves a system call on every one-shot request.
+        const bool anyAddress = LocalInterface.empty() || LocalInterface == "0.0.0.0";
+        if (!anyAddress && !fresh->Bind(LocalInterface, "0")) {
             // No socket is kept, so the next request tries to bind again.
             error_ = fresh->LastError();
             return false;
@@ -78,34 +81,8 @@ bool TSNMPSend::SendRequest() {
     }
     Buffer.clear();
 
-    int pending = sock.Pending();
-    if (sock.LastError() != 0) {
-        error_ = sock.LastError();
-        return false;
-    }
-    if (pending == 0) {
-        if (!sock.WaitReadable(Timeout)) {
-            error_ = sock.LastError();
-            return false;
-        }
-        pending = sock.Pending();
-        if (sock.LastError() != 0) {
-            error_ = sock.LastError();
-            return false;
-        }
-        if (pending == 0) {
-            // Readable with nothing pending: an empty datagram. Take it off the queue, or every
-            // later wait on this socket would wake for it again.
-            std::string discard;
-            SockAddr from;
-            sock.RecvFrom(discard, from, 1);
-            error_ = SocketConnReset;
-            return false;
-        }
-    }
-
     SockAddr from;
-    if (!sock.RecvFrom(Buffer, from, static_cast<std::size_t>(pending))) {
+    if (!sock.Receive(Buffer, from, Timeout)) {
         error_ = sock.LastError();
         return false;
     }

@@ -12,9 +12,6 @@
 
 namespace snmp {
 
-inline constexpr int SocketTimedOut = 10060;  // no datagram within the timeout
-inline constexpr int SocketConnReset = 10054; // readable, but nothing pending
-
 // Splits "host" or "host:port" into its parts; the port is `defaultPort` when none is given.
 struct HostPort {
     std::string host;

@@ -1,7 +1,5 @@
 #include "UdpSocket.h"
 
-#include "Transport.h"
-
 #include <chrono>
 #include <cstring>
 
@@ -71,6 +69,9 @@ bool Interrupted(int err) {
 NativeSocket Native(intptr_t fd) {
     return static_cast<NativeSocket>(fd);
 }
+
+// The largest IPv4 UDP payload fits.
+constexpr std::size_t kMaxDatagram = 65536;
 
 // Copies a view into a NUL-terminated buffer for the C interfaces; names and services are short.
 std::string CString(std::string_view text) {
@@ -314,6 +315,88 @@ bool UdpSocket::RecvFrom(std::string& datagram, SockAddr& from, std::size_t maxS
             datagram.clear();
             return false;
         }
+    }
+}
+
+bool UdpSocket::Receive(std::string& datagram, SockAddr& from, int timeoutMs) {
+    datagram.clear();
+    from = SockAddr{};
+    if (!Ensure()) return false;
+    if (!scratch_) scratch_ = std::make_unique_for_overwrite<char[]>(kMaxDatagram);
+
+#ifdef _WIN32
+    if (!WaitReadable(timeoutMs)) return false;
+    int flags = 0;
+#else
+    // A receive timeout on the socket lets one recvfrom do the wait, the size query and the
+    // read; system calls dominate the cost of a loopback exchange. Timeout 0 polls instead,
+    // because a zero receive timeout means "wait for ever".
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0);
+    int flags = 0;
+    if (timeoutMs == 0) {
+        flags = MSG_DONTWAIT;
+    } else {
+        const int wanted = timeoutMs < 0 ? -1 : timeoutMs;
+        if (wanted != appliedTimeout_) {
+            timeval tv{};
+            if (wanted > 0) {
+                tv.tv_sec = wanted / 1000;
+                tv.tv_usec = (wanted % 1000) * 1000;
+            }
+            if (setsockopt(Native(fd_), SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv) != 0) {
+                error_ = LastOsError();
+                return false;
+            }
+            appliedTimeout_ = wanted;
+        }
+    }
+#endif
+
+    sockaddr_in sin{};
+    for (;;) {
+        socklen_t len = sizeof sin;
+#ifdef _WIN32
+        int got = recvfrom(Native(fd_), scratch_.get(), static_cast<int>(kMaxDatagram), flags,
+                           reinterpret_cast<sockaddr*>(&sin), &len);
+#else
+        ssize_t got = recvfrom(Native(fd_), scratch_.get(), kMaxDatagram, flags,
+                               reinterpret_cast<sockaddr*>(&sin), &len);
+#endif
+        if (got > 0) {
+            datagram.assign(scratch_.get(), static_cast<std::size_t>(got));
+            from.ip = sin.sin_addr.s_addr;
+            from.port = ntohs(sin.sin_port);
+            error_ = 0;
+            return true;
+        }
+        if (got == 0) {
+            error_ = SocketConnReset;
+            return false;
+        }
+        const int err = LastOsError();
+#ifdef _WIN32
+        error_ = err;
+        return false;
+#else
+        if (err == EAGAIN || err == EWOULDBLOCK) {
+            error_ = SocketTimedOut;
+            return false;
+        }
+        if (err != EINTR) {
+            error_ = err;
+            return false;
+        }
+        // A signal cut the wait short: wait for what is left, then read without blocking.
+        int left = -1;
+        if (timeoutMs >= 0) {
+            auto rest =
+                std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+            left = rest.count() > 0 ? static_cast<int>(rest.count()) : 0;
+        }
+        if (!WaitReadable(left)) return false;
+        flags = MSG_DONTWAIT;
+#endif
     }
 }
 

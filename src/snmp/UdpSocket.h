@@ -3,10 +3,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace snmp {
+
+inline constexpr int SocketTimedOut = 10060;  // no datagram within the timeout
+inline constexpr int SocketConnReset = 10054; // readable, but nothing pending (empty datagram)
 
 struct SockAddr {
     uint32_t ip = 0;   // network byte order
@@ -32,6 +36,10 @@ public:
     int Pending();
     // Receives one datagram of at most maxSize octets.
     bool RecvFrom(std::string& datagram, SockAddr& from, std::size_t maxSize = 65536);
+    // Waits up to timeoutMs (negative: no limit) for one datagram and receives it whole: the
+    // wait, the pending count and the read in as few system calls as the platform allows.
+    // SocketTimedOut when none came; SocketConnReset for an empty datagram, which is consumed.
+    bool Receive(std::string& datagram, SockAddr& from, int timeoutMs);
     void Close();
 
     [[nodiscard]] bool IsOpen() const;
@@ -42,6 +50,8 @@ private:
     bool Ensure();
     intptr_t fd_ = -1;
     int error_ = 0;
+    int appliedTimeout_ = -2;         // receive timeout set on the socket; -2: none yet
+    std::unique_ptr<char[]> scratch_; // room for the largest datagram, allocated on first use
 };
 
 } // namespace snmp

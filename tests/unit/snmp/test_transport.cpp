@@ -100,6 +100,42 @@ TEST(UdpSocketLayer, ResolvesNamesAndServicesLocally) {
     EXPECT_NE(s.LocalPort(), 0);
 }
 
+// The primitives the transport and the syslog listener stand on, between two local sockets.
+TEST(UdpSocketLayer, DatagramsWithSizesAndSenders) {
+    UdpSocket rx, tx;
+    ASSERT_TRUE(rx.Bind("127.0.0.1", "0"));
+    ASSERT_TRUE(tx.Bind("127.0.0.1", "0"));
+    SockAddr to;
+    ASSERT_TRUE(tx.Resolve("127.0.0.1", std::to_string(rx.LocalPort()), to));
+
+    EXPECT_FALSE(rx.WaitReadable(0));
+    EXPECT_EQ(rx.LastError(), SocketTimedOut);
+    EXPECT_EQ(rx.Pending(), 0);
+
+    ASSERT_TRUE(tx.SendTo(to, std::string("abc\0def", 7)));
+    ASSERT_TRUE(tx.SendTo(to, ""));
+    ASSERT_TRUE(tx.SendTo(to, "xy"));
+    ASSERT_TRUE(rx.WaitReadable(1000));
+    EXPECT_EQ(rx.Pending(), 7); // the next datagram's size, not all that is queued
+    std::string d;
+    SockAddr from;
+    ASSERT_TRUE(rx.RecvFrom(d, from, 7));
+    EXPECT_EQ(d, std::string("abc\0def", 7));
+    EXPECT_EQ(from.IpText(), "127.0.0.1");
+    EXPECT_EQ(from.port, tx.LocalPort());
+
+    // The empty datagram: readable, nothing pending; Receive reports and consumes it.
+    ASSERT_TRUE(rx.WaitReadable(1000));
+    EXPECT_EQ(rx.Pending(), 0);
+    EXPECT_FALSE(rx.Receive(d, from, 1000));
+    EXPECT_EQ(rx.LastError(), SocketConnReset);
+    ASSERT_TRUE(rx.Receive(d, from, 0));
+    EXPECT_EQ(d, "xy");
+    EXPECT_FALSE(rx.Receive(d, from, 0));
+    EXPECT_EQ(rx.LastError(), SocketTimedOut);
+    EXPECT_TRUE(d.empty());
+}
+
 TEST(SendRequest, SilentAgentTimesOutAfterTheTimeout) {
     FakeAgent agent;
     agent.SetBehaviour(Behaviour::Silent);
@@ -122,15 +158,34 @@ TEST(SendRequest, SilentAgentTimesOutAfterTheTimeout) {
     EXPECT_EQ(oid, kSysDescr);
 }
 
-TEST(SendRequest, NoTimeoutWaitsForASlowAgent) {
+// Each request waits by the timeout set for it, also when one TSNMPSend's timeout changes.
+TEST(SendRequest, EachRequestWaitsByItsOwnTimeout) {
     FakeAgent agent;
     agent.Add(kSysDescr, "slow router", tag::OctetString);
-    agent.SetDelay(300);
+    agent.SetBehaviour(Behaviour::Silent);
     TSNMPSend send;
-    Aim(send, agent, -1);
+    Aim(send, agent, 0);
     MakeGet(send, kSysDescr);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(send.SendRequest()); // 0: only what is already there
+    EXPECT_EQ(send.LastError(), SocketTimedOut);
+    send.Timeout = 100;
+    EXPECT_FALSE(send.SendRequest());
+    auto took = std::chrono::duration_cast<Ms>(std::chrono::steady_clock::now() - start);
+    EXPECT_GE(took.count(), 95);
+    EXPECT_LT(took.count(), 1000);
+
+    agent.SetBehaviour(Behaviour::Serve);
+    agent.SetDelay(300);
+    send.Timeout = -1; // no limit: outlasts the agent's delay
     ASSERT_TRUE(send.SendRequest());
     EXPECT_EQ(send.Reply.FindValue(kSysDescr), "slow router");
+
+    send.Timeout = 100; // and back to a limit
+    start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(send.SendRequest());
+    took = std::chrono::duration_cast<Ms>(std::chrono::steady_clock::now() - start);
+    EXPECT_LT(took.count(), 290);
 }
 
 // How SNMPGetValue takes each kind of answer.
