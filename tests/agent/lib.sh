@@ -61,15 +61,22 @@ wait_until_answering() { # address port community
   return 1
 }
 
-# Prints "ready", then stays in the foreground until signalled or until the agent exits.
+# Prints "ready", then stays in the foreground until signalled, until the agent exits, or until
+# the process that started us is gone (a test killed by a timeout must not leave an agent behind).
 serve() {
   trap 'stop_agent; exit 0' INT TERM HUP
   echo ready
-  local rc=0
-  wait "$agent_pid" || rc=$?
-  echo "$(basename "$0"): the agent exited ($rc)" >&2
+  local parent=$PPID
+  while kill -0 "$agent_pid" 2>/dev/null; do
+    if ! kill -0 "$parent" 2>/dev/null; then
+      stop_agent
+      exit 1
+    fi
+    sleep 1 &
+    wait $! 2>/dev/null
+  done
+  echo "$(basename "$0"): the agent exited" >&2
   cat "$work/agent.log" >&2 2>/dev/null
-  agent_pid=
   stop_agent
   exit 1
 }

@@ -1,0 +1,208 @@
+#include "Command.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <poll.h>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int RemainingMs(Clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
+
+// Spawns argv with stdout and stderr on pipes of their own; stdin is /dev/null.
+pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
+            int& outFd, int& errFd) {
+    int out[2], err[2];
+    if (pipe2(out, O_CLOEXEC) != 0) return -1;
+    if (pipe2(err, O_CLOEXEC) != 0) {
+        close(out[0]);
+        close(out[1]);
+        return -1;
+    }
+    std::vector<std::string> envStore;
+    for (char** e = environ; *e != nullptr; ++e)
+        envStore.emplace_back(*e);
+    envStore.insert(envStore.end(), extraEnv.begin(), extraEnv.end());
+    std::vector<char*> envp;
+    for (auto& e : envStore)
+        envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> argStore = args;
+    std::vector<char*> argv;
+    for (auto& a : argStore)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSIGMASK);
+    sigset_t defaults, none;
+    sigemptyset(&defaults);
+    sigaddset(&defaults, SIGINT);
+    sigaddset(&defaults, SIGPIPE);
+    sigemptyset(&none);
+    posix_spawnattr_setsigdefault(&attr, &defaults);
+    posix_spawnattr_setsigmask(&attr, &none);
+    pid_t pid = -1;
+    int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attr);
+    close(out[1]);
+    close(err[1]);
+    if (rc != 0) {
+        close(out[0]);
+        close(err[0]);
+        return -1;
+    }
+    outFd = out[0];
+    errFd = err[0];
+    return pid;
+}
+
+// Reads whatever is ready on fd into `into`; false at end of file.
+bool ReadSome(int fd, std::string& into) {
+    char buf[4096];
+    ssize_t n = read(fd, buf, sizeof buf);
+    if (n < 0) return errno == EINTR || errno == EAGAIN;
+    if (n == 0) return false;
+    into.append(buf, static_cast<std::size_t>(n));
+    return true;
+}
+
+int Wait(pid_t pid) {
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno != EINTR) return -1;
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+CommandResult RunCommand(const std::vector<std::string>& argv,
+                         const std::vector<std::string>& extraEnv, int timeoutMs) {
+    CommandResult result;
+    int outFd = -1, errFd = -1;
+    pid_t pid = Spawn(argv, extraEnv, outFd, errFd);
+    if (pid < 0) {
+        result.err = "cannot run " + argv.at(0);
+        return result;
+    }
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    bool outOpen = true, errOpen = true;
+    while ((outOpen || errOpen) && RemainingMs(deadline) > 0) {
+        pollfd p[2] = {{outOpen ? outFd : -1, POLLIN, 0}, {errOpen ? errFd : -1, POLLIN, 0}};
+        if (poll(p, 2, RemainingMs(deadline)) < 0 && errno != EINTR) break;
+        if (outOpen && (p[0].revents & (POLLIN | POLLHUP))) outOpen = ReadSome(outFd, result.out);
+        if (errOpen && (p[1].revents & (POLLIN | POLLHUP))) errOpen = ReadSome(errFd, result.err);
+    }
+    if (outOpen || errOpen) kill(pid, SIGKILL);
+    close(outFd);
+    close(errFd);
+    result.exitCode = Wait(pid);
+    return result;
+}
+
+TempDir::TempDir() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "linescope-test.XXXXXX").string();
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+}
+
+WireCapture::~WireCapture() {
+    Stop();
+}
+
+bool WireCapture::Start(int port) {
+    const std::string p = std::to_string(port);
+    // -l: one line per message as soon as it is dissected, so Finish can count them.
+    pid_ = Spawn({"tshark", "-i", "lo", "-n", "-l", "-f", "udp port " + p, "-d",
+                  "udp.port==" + p + ",snmp", "-T", "fields", "-e", "snmp.request_id", "-e",
+                  "snmp.data"},
+                 {}, outFd_, errFd_);
+    if (pid_ < 0) {
+        err_ = "cannot run tshark";
+        return false;
+    }
+    // tshark says "Capturing on" once its capture runs; datagrams sent before are not seen.
+    const auto deadline = Clock::now() + std::chrono::seconds(15);
+    while (err_.find("Capturing on") == std::string::npos) {
+        if (RemainingMs(deadline) == 0) return false;
+        pollfd p{errFd_, POLLIN, 0};
+        if (poll(&p, 1, RemainingMs(deadline)) > 0 && !ReadSome(errFd_, err_)) return false;
+    }
+    return true;
+}
+
+void WireCapture::Drain(int fd, std::string& into, int timeoutMs) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, timeoutMs) > 0) ReadSome(fd, into);
+}
+
+std::vector<std::pair<long, int>> WireCapture::Finish(std::size_t count, int timeoutMs) {
+    const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+    auto lines = [this] {
+        std::size_t n = 0;
+        for (char c : out_)
+            n += c == '\n';
+        return n;
+    };
+    while (pid_ > 0 && lines() < count && RemainingMs(deadline) > 0)
+        Drain(outFd_, out_, RemainingMs(deadline));
+    Stop();
+
+    std::vector<std::pair<long, int>> messages;
+    std::istringstream in(out_);
+    std::string line;
+    while (std::getline(in, line)) {
+        auto tab = line.find('\t');
+        if (tab == std::string::npos || tab == 0) continue;
+        messages.emplace_back(std::strtol(line.c_str(), nullptr, 10),
+                              std::atoi(line.c_str() + tab + 1));
+    }
+    return messages;
+}
+
+void WireCapture::Stop() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGINT);
+    // Read to the end, so tshark never blocks on a full pipe while it shuts down.
+    bool outOpen = true, errOpen = true;
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while ((outOpen || errOpen) && RemainingMs(deadline) > 0) {
+        pollfd p[2] = {{outOpen ? outFd_ : -1, POLLIN, 0}, {errOpen ? errFd_ : -1, POLLIN, 0}};
+        if (poll(p, 2, RemainingMs(deadline)) < 0 && errno != EINTR) break;
+        if (outOpen && (p[0].revents & (POLLIN | POLLHUP))) outOpen = ReadSome(outFd_, out_);
+        if (errOpen && (p[1].revents & (POLLIN | POLLHUP))) errOpen = ReadSome(errFd_, err_);
+    }
+    if (outOpen || errOpen) kill(pid_, SIGKILL);
+    close(outFd_);
+    close(errFd_);
+    Wait(pid_);
+    pid_ = -1;
+}
