@@ -82,7 +82,7 @@ void TForm1::BuildFrame() {
     pal.setColor(QPalette::Window, app::WindowColour);
     setPalette(pal);
     setAutoFillBackground(true);
-    setFont(QFont(QStringLiteral("MS Sans Serif"), 8));
+    setFont(app::SansSerifFont());
 
     imageList1_ = new widgets::tImageList(this);
     imageList2_ = new widgets::tImageList(this);
@@ -104,7 +104,7 @@ void TForm1::BuildFrame() {
     lowerPanel->setObjectName(QStringLiteral("Panel2"));
     lowerPanel->setGeometry(0, 432, 140, 76);
 
-    const QFont buttonFont(QStringLiteral("Arial"), 8, QFont::Bold);
+    const QFont buttonFont = app::ArialFont(8, true);
     for (int i = 0; i < app::MenuButtonCount; ++i) {
         const app::MenuButtonInfo& info = app::MenuButtons[i];
         auto* button = new tRollOverBtn(this);
@@ -161,7 +161,8 @@ void TForm1::PlaceWindow() {
         const QScreen* screen = QGuiApplication::primaryScreen();
         if (screen == nullptr) return;
         const QRect desktop = screen->availableGeometry();
-        move(desktop.center() - QPoint(width() / 2, height() / 2));
+        move(desktop.x() + (desktop.width() - width()) / 2,
+             desktop.y() + (desktop.height() - height()) / 2);
     } else {
         move(settings_.WinX, settings_.WinY);
     }

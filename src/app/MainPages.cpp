@@ -21,14 +21,6 @@ QString Latin1(std::string_view text) {
     return QString::fromLatin1(text.data(), text.size());
 }
 
-QFont PixelFont(const QString& family, int pixels, bool bold = false, bool italic = false) {
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setItalic(italic);
-    return font;
-}
-
 void SetTextColour(QWidget* widget, const QColor& colour) {
     QPalette pal = widget->palette();
     pal.setColor(QPalette::WindowText, colour);
@@ -38,9 +30,10 @@ void SetTextColour(QWidget* widget, const QColor& colour) {
 } // namespace
 
 void TForm1::BuildPages() {
-    const QFont sansSerif(QStringLiteral("MS Sans Serif"), 8);
-    const QFont sansSerifBold(QStringLiteral("MS Sans Serif"), 8, QFont::Bold);
-    const QFont buttonFont(QStringLiteral("Arial"), 8, QFont::Bold);
+    using app::PixelFont;
+    const QFont sansSerif = app::SansSerifFont();
+    const QFont sansSerifBold = app::SansSerifFont(true);
+    const QFont buttonFont = app::ArialFont(8, true);
 
     std::array<QWidget*, app::PageCount> pages{};
     for (int i = 0; i < app::PageCount; ++i) {
@@ -174,6 +167,8 @@ void TForm1::BuildPages() {
     memo2_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     memo2_->setFont(PixelFont(QStringLiteral("MS Sans Serif"), 13));
     memo2_->setGeometry(16, 80, 463, 401);
+    // Tab stops every eight average characters, as the column headings were spaced for.
+    memo2_->setTabStopDistance(8 * QFontMetricsF(memo2_->font()).averageCharWidth());
 }
 
 void TForm1::ConnectHandlers() {

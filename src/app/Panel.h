@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QPainter>
 #include <QWidget>
 
@@ -10,6 +11,29 @@ namespace app {
 
 inline const QColor WindowColour{0, 128, 192}; // also the cells' label colour
 inline const QColor PanelColour{155, 154, 179};
+
+// The window's fonts by their design names, with metric-compatible stand-ins for systems that
+// lack them (fontconfig's first guess for "MS Sans Serif" is often a much wider face).
+inline QFont DesignFont(const QString& family, int pointSize, bool bold = false) {
+    QFont font(family, pointSize, bold ? QFont::Bold : QFont::Normal);
+    font.setFamilies({family, QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                      QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
+                      QStringLiteral("Helvetica")});
+    return font;
+}
+inline QFont SansSerifFont(bool bold = false) {
+    return DesignFont(QStringLiteral("MS Sans Serif"), 8, bold);
+}
+inline QFont ArialFont(int pointSize, bool bold = false) {
+    return DesignFont(QStringLiteral("Arial"), pointSize, bold);
+}
+// The same with a character height in pixels, as the page titles and headings are given.
+inline QFont PixelFont(const QString& family, int pixels, bool bold = false, bool italic = false) {
+    QFont font = DesignFont(family, 8, bold);
+    font.setPixelSize(pixels);
+    font.setItalic(italic);
+    return font;
+}
 
 class Panel final : public QWidget {
 public:
