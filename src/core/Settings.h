@@ -67,9 +67,11 @@ public:
     SettingsStore();
     virtual ~SettingsStore() = default;
 
-    // Loads every value; a missing one, or one of the wrong type or out of range, gets its
-    // default, and a missing one is written back so a first start creates all 32. False when the
-    // store cannot be read (the defaults then stay in force) or the write-back failed.
+    // Loads every value into `settings` (a fresh record: its values are the defaults). A missing
+    // value, or one of the wrong type or out of range, keeps the default; a missing one is
+    // written back so a first start creates all 32. False when the store cannot be read (the
+    // record is left as it was) or the write-back failed. A hand-edited file with lines that
+    // cannot be parsed keeps its good values; the original is kept beside it as <file>.bad.
     bool ReadOptionsFromReg(Settings& settings);
     // Writes all 32 values atomically; false when they did not reach the store.
     bool WriteOptionsToReg(const Settings& settings);

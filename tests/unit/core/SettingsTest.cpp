@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QProcess>
 #include <QSettings>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <limits>
@@ -73,11 +72,6 @@ protected:
         QFile::remove(StoreDir());
     }
 };
-
-TEST_F(SettingsStoreTest, StoreLivesInTheConfigHome) {
-    QSettings store("Corvane", "LineScope");
-    EXPECT_EQ(store.fileName(), StorePath());
-}
 
 TEST_F(SettingsStoreTest, FirstStartCreatesAll32DefaultsInTableOrder) {
     Settings settings;
@@ -299,16 +293,6 @@ TEST_F(SettingsStoreTest, UnusableStoreKeepsDefaultsAndReportsFailure) {
     changed.WinX = 10;
     EXPECT_FALSE(store.WriteOptionsToReg(changed));
     EXPECT_EQ(ReadAll(StoreDir()), "not a directory");
-}
-
-TEST_F(SettingsStoreTest, WriteReplacesTheFileWhole) {
-    SettingsStore store;
-    ASSERT_TRUE(store.WriteOptionsToReg(Settings()));
-    // An atomic write goes through a new file renamed over the old one: no temporary is left
-    // behind, and the file never holds part of a record.
-    const QStringList entries = QDir(StoreDir()).entryList(QDir::Files | QDir::Hidden);
-    EXPECT_EQ(entries, QStringList{"LineScope.conf"});
-    EXPECT_EQ(QSettings(StorePath(), QSettings::IniFormat).allKeys().size(), 32);
 }
 
 // Autostart ------------------------------------------------------------------------------------
