@@ -122,10 +122,19 @@ bool UdpSocket::Resolve(std::string_view host, std::string_view port, SockAddr& 
     // A dotted address needs no lookup; this keeps name services out of the common path.
     std::string h = CString(host);
     in_addr direct{};
-    bool numericHost = !h.empty() && inet_pton(AF_INET, h.c_str(), &direct) == 1;
+    if (h.empty()) {
+        // No host is no address: "any" would quietly mean this machine as a destination.
+#ifdef _WIN32
+        error_ = WSAHOST_NOT_FOUND;
+#else
+        error_ = EAI_NONAME;
+#endif
+        return false;
+    }
+    bool numericHost = inet_pton(AF_INET, h.c_str(), &direct) == 1;
 
     std::string p = CString(port);
-    bool numericPort = !p.empty() && p.size() <= 5;
+    bool numericPort = !p.empty();
     unsigned long portValue = 0;
     for (char c : p) {
         if (c < '0' || c > '9') {
@@ -133,8 +142,16 @@ bool UdpSocket::Resolve(std::string_view host, std::string_view port, SockAddr& 
             break;
         }
         portValue = portValue * 10 + static_cast<unsigned long>(c - '0');
+        if (portValue > 65535) {
+            // The resolver would keep the low 16 bits: 65697 would quietly become 161.
+#ifdef _WIN32
+            error_ = WSATYPE_NOT_FOUND;
+#else
+            error_ = EAI_SERVICE;
+#endif
+            return false;
+        }
     }
-    if (numericPort && portValue > 65535) numericPort = false;
 
     if (numericHost && numericPort) {
         out.ip = direct.s_addr;
@@ -149,8 +166,7 @@ bool UdpSocket::Resolve(std::string_view host, std::string_view port, SockAddr& 
     hints.ai_protocol = IPPROTO_UDP;
     if (numericHost) hints.ai_flags |= AI_NUMERICHOST;
     addrinfo* found = nullptr;
-    int rc =
-        getaddrinfo(h.empty() ? "0.0.0.0" : h.c_str(), p.empty() ? "0" : p.c_str(), &hints, &found);
+    int rc = getaddrinfo(h.c_str(), p.empty() ? "0" : p.c_str(), &hints, &found);
     if (rc != 0 || found == nullptr) {
 #ifdef _WIN32
         error_ = rc != 0 ? rc : WSAHOST_NOT_FOUND;

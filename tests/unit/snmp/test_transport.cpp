@@ -96,6 +96,11 @@ TEST(UdpSocketLayer, ResolvesNamesAndServicesLocally) {
     // Numeric host and an unknown service: fails from /etc/services alone, no lookup leaves.
     EXPECT_FALSE(s.Resolve("127.0.0.1", "no-such-service-here", a));
     EXPECT_NE(s.LastError(), 0);
+    EXPECT_FALSE(s.Resolve("127.0.0.1", "65536", a));
+    EXPECT_FALSE(s.Resolve("127.0.0.1", "65697", a)); // not 161 by truncation
+    // An empty host is no destination (sending to "any" would reach this machine).
+    EXPECT_FALSE(s.Resolve("", "161", a));
+    EXPECT_NE(s.LastError(), 0);
     ASSERT_TRUE(s.Bind("127.0.0.1", "0"));
     EXPECT_NE(s.LocalPort(), 0);
 }
