@@ -43,7 +43,7 @@ std::vector<int32_t> Ids(const FakeAgent& agent) {
 void AddIpAddrTable(FakeAgent& agent, bool framed = true) {
     if (framed) agent.Add("1.3.6.1.2.1.4.19.0", "3", tag::Counter32);
     const char* rows[2][5] = {{"10.0.0.1", "1", "255.0.0.0", "1", "65535"},
-                              {"192.168.1.254", "2", "255.255.255.0", "1", "65535"}};
+                              {"192.168.7.1", "2", "255.255.255.0", "1", "65535"}};
     const int32_t types[5] = {tag::IpAddress, tag::Integer, tag::IpAddress, tag::Integer,
                               tag::Integer};
     for (int c = 0; c < 5; ++c)
@@ -69,7 +69,7 @@ TEST(SplitHostPort, Forms) {
         const char* host;
         const char* port;
     } cases[] = {
-        {"192.168.1.254", "192.168.1.254", "161"},
+        {"192.168.7.1", "192.168.7.1", "161"},
         {"10.0.0.138:1161", "10.0.0.138", "1161"},
         {"router.lan:snmp", "router.lan", "snmp"},
         {" 127.0.0.1 : 16161 ", "127.0.0.1", "16161"},
@@ -317,7 +317,7 @@ TEST(PlainFunctions, RequestIdsAndPdus) {
     EXPECT_EQ(requests[2].values, std::vector<std::string>{"noc@example.net"});
     EXPECT_EQ(requests[3].pduType, tag::GetNextRequest);
     EXPECT_EQ(requests[4].oids, std::vector<std::string>{kIpAddrTable});
-    EXPECT_EQ(requests.back().oids, std::vector<std::string>{"1.3.6.1.2.1.4.20.1.5.192.168.1.254"});
+    EXPECT_EQ(requests.back().oids, std::vector<std::string>{"1.3.6.1.2.1.4.20.1.5.192.168.7.1"});
 
     ASSERT_TRUE(SNMPGetValue("1.3.6.1.2.1.1.4.0", "public", agent.Address(), value));
     EXPECT_EQ(value, "noc@example.net");
@@ -341,13 +341,13 @@ TEST(Walk, TableComesBackColumnByColumn) {
     AddIpAddrTable(agent);
     std::vector<std::string> rows, keys;
     ASSERT_TRUE(SNMPWalkTable(kIpAddrTable, "public", agent.Address(), rows, &keys));
-    const std::vector<std::string> expected = {"10.0.0.1",  "192.168.1.254", "1", "2",
+    const std::vector<std::string> expected = {"10.0.0.1",  "192.168.7.1",   "1", "2",
                                                "255.0.0.0", "255.255.255.0", "1", "1",
                                                "65535",     "65535"};
     EXPECT_EQ(rows, expected);
     ASSERT_EQ(keys.size(), 10u);
     EXPECT_EQ(keys[0], "1.10.0.0.1");
-    EXPECT_EQ(keys[9], "5.192.168.1.254");
+    EXPECT_EQ(keys[9], "5.192.168.7.1");
     // Row i, column c sits at c * (count / columns) + i.
     EXPECT_EQ(rows[2 * (rows.size() / 5) + 1], "255.255.255.0");
 }
@@ -434,7 +434,7 @@ TEST(Walk, AgentGoingSilentKeepsTheRowsSoFar) {
     Aim(send, agent, 200);
     std::vector<std::string> rows, keys = {"old"};
     EXPECT_FALSE(WalkTable(send, kIpAddrTable, "public", rows, &keys));
-    EXPECT_EQ(rows, (std::vector<std::string>{"10.0.0.1", "192.168.1.254", "1"}));
+    EXPECT_EQ(rows, (std::vector<std::string>{"10.0.0.1", "192.168.7.1", "1"}));
     EXPECT_EQ(keys.size(), 3u);
     EXPECT_EQ(send.LastError(), SocketTimedOut);
 }
