@@ -1,5 +1,6 @@
 #include "Command.h"
 
+#include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -7,9 +8,11 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
 #include <sstream>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -138,8 +141,9 @@ WireCapture::~WireCapture() {
     Stop();
 }
 
-bool WireCapture::Start(int port) {
+bool WireCapture::Start(const std::string& host, int port, const std::string& probe, long probeId) {
     const std::string p = std::to_string(port);
+    probeId_ = probeId;
     // -l: one line per message as soon as it is dissected, so Finish can count them.
     pid_ = Spawn({"tshark", "-i", "lo", "-n", "-l", "-f", "udp port " + p, "-d",
                   "udp.port==" + p + ",snmp", "-T", "fields", "-e", "snmp.request_id", "-e",
@@ -149,14 +153,27 @@ bool WireCapture::Start(int port) {
         err_ = "cannot run tshark";
         return false;
     }
-    // tshark says "Capturing on" once its capture runs; datagrams sent before are not seen.
-    const auto deadline = Clock::now() + std::chrono::seconds(15);
+    const auto deadline = Clock::now() + std::chrono::seconds(20);
     while (err_.find("Capturing on") == std::string::npos) {
         if (RemainingMs(deadline) == 0) return false;
-        pollfd p{errFd_, POLLIN, 0};
-        if (poll(&p, 1, RemainingMs(deadline)) > 0 && !ReadSome(errFd_, err_)) return false;
+        pollfd pfd{errFd_, POLLIN, 0};
+        if (poll(&pfd, 1, RemainingMs(deadline)) > 0 && !ReadSome(errFd_, err_)) return false;
     }
-    return true;
+    int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(static_cast<uint16_t>(port));
+    inet_pton(AF_INET, host.c_str(), &to.sin_addr);
+    bool seen = false;
+    while (fd >= 0 && !seen && RemainingMs(deadline) > 0) {
+        sendto(fd, probe.data(), probe.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        Drain(outFd_, out_, 200);
+        Drain(errFd_, err_, 0);
+        seen = out_.find(std::to_string(probeId) + "\t") != std::string::npos;
+    }
+    if (fd >= 0) close(fd);
+    if (!seen) err_ += "\nthe probe never showed in the capture";
+    return seen;
 }
 
 void WireCapture::Drain(int fd, std::string& into, int timeoutMs) {
@@ -166,24 +183,21 @@ void WireCapture::Drain(int fd, std::string& into, int timeoutMs) {
 
 std::vector<std::pair<long, int>> WireCapture::Finish(std::size_t count, int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
-    auto lines = [this] {
-        std::size_t n = 0;
-        for (char c : out_)
-            n += c == '\n';
-        return n;
-    };
-    while (pid_ > 0 && lines() < count && RemainingMs(deadline) > 0)
+    while (pid_ > 0 && Messages().size() < count && RemainingMs(deadline) > 0)
         Drain(outFd_, out_, RemainingMs(deadline));
     Stop();
+    return Messages();
+}
 
+std::vector<std::pair<long, int>> WireCapture::Messages() const {
     std::vector<std::pair<long, int>> messages;
     std::istringstream in(out_);
     std::string line;
     while (std::getline(in, line)) {
         auto tab = line.find('\t');
         if (tab == std::string::npos || tab == 0) continue;
-        messages.emplace_back(std::strtol(line.c_str(), nullptr, 10),
-                              std::atoi(line.c_str() + tab + 1));
+        long id = std::strtol(line.c_str(), nullptr, 10);
+        if (id != probeId_) messages.emplace_back(id, std::atoi(line.c_str() + tab + 1));
     }
     return messages;
 }

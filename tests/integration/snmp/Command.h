@@ -39,21 +39,25 @@ public:
     WireCapture(const WireCapture&) = delete;
     WireCapture& operator=(const WireCapture&) = delete;
 
-    // Starts tshark and waits until it captures. False (see Error) when it cannot.
-    bool Start(int port);
+    // Starts tshark and waits until it captures: "Capturing on" comes before the capture
+    // really runs, so `probe` (an SNMP message with request id `probeId` that the agent does not
+    // answer) is sent to host:port until tshark shows it. False (see Error) when it cannot.
+    bool Start(const std::string& host, int port, const std::string& probe, long probeId);
     // Waits until `count` SNMP messages were seen (at most timeoutMs), stops tshark and returns
     // each message's request id and PDU type number (0 get, 1 get-next, 2 response, 3 set) in
-    // the order they crossed the wire.
+    // the order they crossed the wire, probes left out.
     std::vector<std::pair<long, int>> Finish(std::size_t count, int timeoutMs = 10000);
     [[nodiscard]] const std::string& Error() const { return err_; }
 
 private:
     void Drain(int fd, std::string& into, int timeoutMs);
     void Stop();
+    [[nodiscard]] std::vector<std::pair<long, int>> Messages() const;
 
     pid_t pid_ = -1;
     int outFd_ = -1;
     int errFd_ = -1;
     std::string out_;
     std::string err_;
+    long probeId_ = -1;
 };
