@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <netinet/in.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
@@ -84,6 +85,8 @@ bool SnmpdPeer::StartOnce() {
         return false;
     }
     if (pid_ == 0) {
+        // An interrupted benchmark must not leave its agent behind.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (fd >= 0) {
             dup2(fd, 1);
