@@ -82,10 +82,13 @@ void Statistics::FindInterfaceIndices() {
     if (n >= 1) {
         // The first n - 1 interfaces are numbered 1 to n - 1; the last one is whatever follows,
         // which finds a last interface whose index lies above the interface count.
-        std::string oid = Full("2.2.1.1." + std::to_string(n - 1));
+        const std::string column = Full("2.2.1.1.");
+        std::string oid = column + std::to_string(n - 1);
         std::string value;
-        snmp::SNMPGetNextValue(oid, community, host, value);
-        index[n] = LeadingInteger(value);
+        // A router that counts more interfaces than it lists answers with the next column's
+        // first value (a description, a type); that is no interface index.
+        if (snmp::SNMPGetNextValue(oid, community, host, value) && oid.starts_with(column))
+            index[n] = LeadingInteger(value);
     }
     for (int k = 1; k <= n; ++k)
         type[k] = LeadingInteger(get("2.2.1.3." + std::to_string(index[k])));

@@ -115,6 +115,38 @@ TEST(IdentityCheck, SimulatedRouterPassesAndShowsItsDescription) {
     EXPECT_FALSE(h.query.RouterPresent);
 }
 
+struct AgentIdentity {
+    const char* name;
+    const char* descr;
+    const char* objectId;
+    bool passes;
+};
+
+class SnmpdIdentity : public testing::TestWithParam<AgentIdentity> {};
+
+TEST_P(SnmpdIdentity, StandardAgentWithOtherIdentities) {
+    const AgentIdentity& c = GetParam();
+    NetSnmpAgent agent;
+    agent.SetIdentity(c.descr, c.objectId);
+    ASSERT_TRUE(agent.Start()) << agent.Output();
+    Harness h(agent.Address());
+    EXPECT_EQ(h.query.CorvanePresent(), c.passes);
+    EXPECT_EQ(h.query.StatusText.toStdString(),
+              c.passes ? std::string(c.descr)
+                       : "Cannot communicate with Corvane router at " + agent.Address() +
+                             "\nplease check router IP address and community in options");
+    EXPECT_EQ(h.sounds.Count(Sound::Error), c.passes ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Snmpd, SnmpdIdentity,
+    testing::Values(AgentIdentity{"EnterpriseNumberOnly", "Corvane R63 ADSL router",
+                                  ".1.3.6.1.4.1.40917.1", true},
+                    AgentIdentity{"TavixOnly", "R63 TAVIX 3.5.1", ".1.3.6.1.4.1.8072.3.2.10", true},
+                    AgentIdentity{"Neither", "Linux gateway 6.1", ".1.3.6.1.4.1.8072.3.2.10",
+                                  false}),
+    [](const testing::TestParamInfo<AgentIdentity>& info) { return info.param.name; });
+
 class SilentAddress : public testing::TestWithParam<bool> {};
 
 TEST_P(SilentAddress, FailsAfterOneShortReadWithTheTwoLineMessage) {

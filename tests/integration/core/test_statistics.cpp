@@ -14,6 +14,7 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <limits>
 #include <memory>
 #include <regex>
 #include <string>
@@ -325,6 +326,10 @@ struct TableCase {
     Lines expected;
 };
 
+void PrintTo(const TableCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Tables : public testing::TestWithParam<TableCase> {};
 
 TEST_P(Tables, GiveTheExactLinesAndFile) {
@@ -452,6 +457,10 @@ struct DiscoveryCase {
     std::size_t requests;
 };
 
+void PrintTo(const DiscoveryCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class Discovery : public testing::TestWithParam<DiscoveryCase> {};
 
 TEST_P(Discovery, PicksTheLowestPositionOfEachTypeElseTheLast) {
@@ -467,8 +476,11 @@ TEST_P(Discovery, PicksTheLowestPositionOfEachTypeElseTheLast) {
     EXPECT_EQ(agent.Requests().size(), c.requests);
     const int found = std::min<int>(c.ifNumber, core::MaxInterfaces);
     EXPECT_EQ(s.InterfaceCount, std::max(found, 0));
-    for (int p = 1; p <= found; ++p)
-        EXPECT_EQ(s.IfDescr[p], c.interfaces[p - 1].descr) << "position " << p;
+    for (int p = 1; p <= found; ++p) {
+        const auto k = static_cast<std::size_t>(p - 1);
+        EXPECT_EQ(s.IfDescr[p], k < c.interfaces.size() ? c.interfaces[k].descr : "")
+            << "position " << p;
+    }
     EXPECT_EQ(s.IfDescr[0], "");
     if (found < 50) {
         EXPECT_EQ(s.IfDescr[50], "from an earlier router");
@@ -496,6 +508,13 @@ INSTANTIATE_TEST_SUITE_P(
                       3,
                       {{1, 1, "br0"}, {2, 23, "ppp0"}, {3, 23, "ppp1"}},
                       {"1", "3", "2", "3", "3"},
+                      1 + 2 + 1 + 3 + 3},
+        // Counts three but lists two: the GetNext lands on the first description, "3Com eth0",
+        // which must not pass for interface 3.
+        DiscoveryCase{"CountAboveTheListedInterfaces",
+                      3,
+                      {{1, 6, "3Com eth0"}, {2, 23, "ppp0"}},
+                      {"0", "1", "2", "0", "0"},
                       1 + 2 + 1 + 3 + 3},
         DiscoveryCase{"NoInterfaces", 0, {}, {"0", "0", "0", "0", "0"}, 1},
         DiscoveryCase{"NegativeCount", -3, {}, {"0", "0", "0", "0", "0"}, 1},
@@ -585,4 +604,39 @@ TEST(Formatting, CounterThatIsNoNumberKeepsItsTextAndIsReported) {
     // The rest of the page was still formatted.
     EXPECT_EQ(v[11], "0 Kbps");
     EXPECT_EQ(v[13], "0 dBm");
+}
+
+TEST(HostileRouter, ExtremeAndMalformedValuesAreShownNotTrusted) {
+    fake::FakeAgent agent;
+    const auto text = [&](const std::string& suffix, const std::string& value) {
+        agent.Add(Prefix + suffix, value, snmp::tag::OctetString);
+    };
+    text("1.1.0", "TAVIX");
+    text("1.3.0", "9223372036854775807999");   // beyond 64 bits
+    text("2.1.0", "18446744073709551616");     // an interface count no table holds
+    text("2.2.1.9.0", "-9223372036854775808"); // last change at the far end of the range
+    text("4.1.0", "-1");
+    text("6.1.0", "99999999999999999999");
+    text("10.94.1.1.3.1.6.0", std::string("\x00", 1));
+    // Table OIDs without a column, with an unknown column, and with a column but no index.
+    text("4.20.1", "no column");
+    text("4.20.1.2", "no index");
+    text("4.20.1.99.1", "unknown column");
+    Harness h(agent.Address());
+    h.stats.TableView = 1;
+
+    ASSERT_TRUE(h.stats.GetAllData());
+    const Statistics& s = h.stats;
+    EXPECT_EQ(s.RouterUpTime, std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(s.InterfaceCount, core::MaxInterfaces);
+    EXPECT_EQ(s.WanIfIndex, "0"); // nothing answered the index reads
+    EXPECT_FALSE(s.StaticText6.isEmpty());
+    EXPECT_EQ(s.IpValues[0], "-1");
+    EXPECT_EQ(s.TcpValues[0], "99999999999999999999");
+    EXPECT_EQ(s.ADSLValues[5], " "); // a status octet with no bit set
+    EXPECT_EQ(s.ADSLStatusWidth, core::StatusCellNarrow);
+    // The key without an index is a row of its own; the others name no known column.
+    EXPECT_EQ(s.TableLines,
+              Row({"ipAdEntAddr\t\t", "ipAdEntIfIndex\t\t(no index)", "ipAdEntNetMask\t\t",
+                   "ipAdEntBcastAddr      \t", "ipAdEntReasmMaxSize\t"}));
 }
