@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Shared by run-sim and run-snmpd: argument checks, a private work directory, the readiness
 # probe and a clean stop of the agent on SIGINT/SIGTERM. Sourced, not run.
 
@@ -43,14 +44,13 @@ stop_agent() {
 
 # Polls the agent with a GetRequest of sysDescr until it answers (15 s at most).
 wait_until_answering() { # address port community
-  local i
-  for i in $(seq 75); do
+  for _ in $(seq 75); do
     if ! kill -0 "$agent_pid" 2>/dev/null; then
       echo "$(basename "$0"): the agent exited while starting:" >&2
       cat "$work/agent.log" >&2 2>/dev/null
       return 1
     fi
-    if MIBS= SNMP_PERSISTENT_DIR="$work/persist" snmpget -v2c -c "$3" -t 0.2 -r 0 -On -Ov \
+    if MIBS='' SNMP_PERSISTENT_DIR="$work/persist" snmpget -v2c -c "$3" -t 0.2 -r 0 -On -Ov \
       "udp:$1:$2" 1.3.6.1.2.1.1.1.0 >/dev/null 2>&1; then
       return 0
     fi
