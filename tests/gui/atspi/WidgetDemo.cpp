@@ -196,7 +196,6 @@ int main(int argc, char** argv) {
 
     window.show();
     if (!grabPath.isEmpty()) {
-        // Let hover and press show too: the second menu button hovered, the Set button held.
         return window.grab().save(grabPath) ? 0 : 1;
     }
     // Never outlive a check that lost track of the demo.

@@ -1,8 +1,7 @@
 // The artwork in the resources, and drawing at the screen's device pixel ratio. Built twice:
-// once at scale 1 and once with QT_SCALE_FACTOR=2, where the "@2x" twins must be picked.
+// at scale 1 and with QT_SCALE_FACTOR=2, where the "@2x" twins must be picked.
 #include "Artwork.h"
 
-#include "ImageList.h"
 #include "RazCell.h"
 #include "RollOverBtn.h"
 
@@ -15,89 +14,62 @@ class ArtworkTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void imageSetsHaveTheirSizes_data();
-    void imageSetsHaveTheirSizes();
-    void pictureAndIconSizes();
-    void cellOutlineScalesWithTheScreen();
-    void buttonDrawsTheSharpImage();
+    void initTestCase() {
+        ratio_ = qGuiApp->devicePixelRatio();
+        if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+            QCOMPARE(ratio_, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
+    }
+    void imagesHaveTheirSizes();
+    void drawnSharpAtTheScreensRatio();
 
 private:
     qreal ratio_ = 1;
 };
 
-void ArtworkTest::initTestCase() {
-    ratio_ = qGuiApp->devicePixelRatio();
-    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
-        QCOMPARE(ratio_, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
-}
-
-void ArtworkTest::imageSetsHaveTheirSizes_data() {
-    QTest::addColumn<int>("set");
-    QTest::addColumn<QSize>("size");
-    QTest::newRow("menu and page buttons") << 0 << QSize(128, 32);
-    QTest::newRow("option toggles") << 1 << QSize(24, 24);
-    QTest::newRow("Set buttons") << 2 << QSize(32, 24);
-}
-
-void ArtworkTest::imageSetsHaveTheirSizes() {
-    QFETCH(int, set);
-    QFETCH(QSize, size);
-    const artwork::ImageSetPaths* sets[] = {&artwork::kButton, &artwork::kToggle,
-                                            &artwork::kSetButton};
-    tImageList list;
-    QVERIFY(artwork::LoadImageSet(list, *sets[set]));
-    QCOMPARE(list.Count(), 3);
-    QCOMPARE(list.ImageSize(), size);
-    QImage images[3];
-    for (int i = 0; i < 3; ++i) {
-        const QPixmap pixmap = list.Image(i);
-        QCOMPARE(pixmap.deviceIndependentSize().toSize(), size);
-        QCOMPARE(pixmap.devicePixelRatio(), ratio_);
-        QCOMPARE(pixmap.size(), size * ratio_);
-        images[i] = pixmap.toImage();
+void ArtworkTest::imagesHaveTheirSizes() {
+    const std::pair<const artwork::ImageSetPaths*, QSize> sets[] = {
+        {&artwork::kButton, {128, 32}},
+        {&artwork::kToggle, {24, 24}},
+        {&artwork::kSetButton, {32, 24}}};
+    for (const auto& [paths, size] : sets) {
+        tImageList list;
+        QVERIFY(artwork::LoadImageSet(list, *paths));
+        QImage images[3];
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(list.Image(i).deviceIndependentSize().toSize(), size);
+            QCOMPARE(list.Image(i).size(), size * ratio_);
+            images[i] = list.Image(i).toImage();
+        }
+        // Three looks told apart at a glance, each covering its button.
+        QVERIFY(images[0] != images[1] && images[1] != images[2] && images[0] != images[2]);
+        QCOMPARE(images[0].pixelColor(images[0].rect().center()).alpha(), 255);
     }
-    // The three states must be told apart at a glance.
-    QVERIFY(images[0] != images[1]);
-    QVERIFY(images[1] != images[2]);
-    QVERIFY(images[0] != images[2]);
-    // The image covers the button (only rounded corners may be transparent).
-    const QImage& normal = images[0];
-    QCOMPARE(normal.pixelColor(normal.width() / 2, normal.height() / 2).alpha(), 255);
-}
-
-void ArtworkTest::pictureAndIconSizes() {
-    const QPixmap logo = LoadArtwork(QString::fromLatin1(artwork::kLogo));
-    QCOMPARE(logo.deviceIndependentSize().toSize(), QSize(140, 60));
-    QCOMPARE(logo.devicePixelRatio(), ratio_);
-    const QPixmap about = LoadArtwork(QString::fromLatin1(artwork::kAbout));
-    QCOMPARE(about.deviceIndependentSize().toSize(), QSize(320, 160));
-
-    const QIcon icon = artwork::ProgramIcon();
-    QVERIFY(!icon.isNull());
-    const QList<QSize> sizes = icon.availableSizes();
+    for (const auto& [path, size] :
+         {std::pair{artwork::kLogo, QSize(140, 60)}, std::pair{artwork::kAbout, QSize(320, 160)}}) {
+        const QPixmap picture = LoadArtwork(QString::fromLatin1(path));
+        QCOMPARE(picture.deviceIndependentSize().toSize(), size);
+        QCOMPARE(picture.devicePixelRatio(), ratio_);
+    }
+    const QList<QSize> iconSizes = artwork::ProgramIcon().availableSizes();
     for (const int s : {16, 24, 32, 48, 64, 128, 256})
-        QVERIFY2(sizes.contains(QSize(s, s)), qPrintable(QString::number(s)));
-    QVERIFY(LoadArtwork(QStringLiteral(":/linescope/images/none.png")).isNull());
+        QVERIFY(iconSizes.contains(QSize(s, s)));
 }
 
-void ArtworkTest::cellOutlineScalesWithTheScreen() {
+void ArtworkTest::drawnSharpAtTheScreensRatio() {
+    const int r = int(ratio_);
+    // The cell's shared outline (logical columns 163-164) covers every device pixel of it.
     tRazCell cell;
     cell.resize(260, 24);
     cell.SetSeperator(165);
     cell.SetPen(QPen(Qt::red, 2));
     const QImage image = cell.grab().toImage();
-    QCOMPARE(image.size(), QSize(260, 24) * ratio_);
-    const int r = int(ratio_);
-    const int y = 12 * r;
-    // Logical columns 163 and 164 are the shared outline, in every device pixel of them.
-    QCOMPARE(image.pixelColor(163 * r - 1, y), QColor(0, 128, 192));
+    QCOMPARE(image.size(), QSize(260, 24) * r);
+    QCOMPARE(image.pixelColor(163 * r - 1, 12 * r), QColor(0, 128, 192));
     for (int x = 163 * r; x < 165 * r; ++x)
-        QCOMPARE(image.pixelColor(x, y), QColor(Qt::red));
-    QCOMPARE(image.pixelColor(165 * r, y), QColor(Qt::white));
-}
+        QCOMPARE(image.pixelColor(x, 12 * r), QColor(Qt::red));
+    QCOMPARE(image.pixelColor(165 * r, 12 * r), QColor(Qt::white));
 
-void ArtworkTest::buttonDrawsTheSharpImage() {
+    // A button draws its image pixel for pixel, not scaled up from the small one.
     tImageList list;
     QVERIFY(artwork::LoadImageSet(list, artwork::kButton));
     tRollOverBtn button;
@@ -107,9 +79,8 @@ void ArtworkTest::buttonDrawsTheSharpImage() {
     const QImage shown = button.grab().toImage().convertToFormat(QImage::Format_ARGB32);
     const QImage down = list.Image(2).toImage().convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(shown.size(), down.size());
-    // Drawn pixel for pixel, not scaled up from the small image.
-    const QPoint probe(down.width() / 2, down.height() / 2);
-    QCOMPARE(shown.pixelColor(probe), down.pixelColor(probe));
+    for (const QPoint p : {QPoint(20 * r, 16 * r), QPoint(11 * r, 15 * r)})
+        QCOMPARE(shown.pixelColor(p), down.pixelColor(p));
 }
 
 QTEST_MAIN(ArtworkTest)
