@@ -196,6 +196,7 @@ private:
     // Data binding (MainData.cpp).
     void UpdateGroupCells(int group, std::span<const std::string> values);
     void GroupRefresh(int group);
+    void SystemHeadlines();
     void SetSystemString(QLineEdit* edit, std::string_view oidSuffix);
     void IntfSelect(int view);
     void ADSLSelect(int view);

@@ -108,17 +108,26 @@ void TForm1::SystemUpdateCells() {
     const std::size_t out = stats_.UseHCCounters ? 10 : 22;
     UpdateCell(Cell(151), mib::SystemMIB[in], values[in]);
     UpdateCell(Cell(152), mib::SystemMIB[out], values[out]);
-    SystemUpdateCellValues();
+    SystemHeadlines();
     for (int number : {143, 144, 148, 149})
         AlignCell(Cell(number));
 }
 
 void TForm1::SystemUpdateCellValues() {
+    // Like UpdateCell, a tick shows no values while the router is known to be absent: values
+    // from before a failed identity check would otherwise pass for current ones.
     const auto& values = stats_.SystemValues;
+    auto shown = [this, &values](std::size_t entry) {
+        return query_.RouterPresent ? Latin1(values[entry]) : QString();
+    };
     for (const SystemCell& c : SystemCells)
-        Cell(c.cell)->SetString2(Latin1(values[static_cast<std::size_t>(c.entry)]));
-    Cell(151)->SetString2(Latin1(values[stats_.UseHCCounters ? 9 : 21]));
-    Cell(152)->SetString2(Latin1(values[stats_.UseHCCounters ? 10 : 22]));
+        Cell(c.cell)->SetString2(shown(static_cast<std::size_t>(c.entry)));
+    Cell(151)->SetString2(shown(stats_.UseHCCounters ? 9 : 21));
+    Cell(152)->SetString2(shown(stats_.UseHCCounters ? 10 : 22));
+    SystemHeadlines();
+}
+
+void TForm1::SystemHeadlines() {
     Cell(143)->SetString2(Latin1(stats_.LanIpAddress));
     Cell(144)->SetString2(Latin1(stats_.LanNetMask));
     Cell(148)->SetString2(Latin1(stats_.WanIpAddress));

@@ -19,6 +19,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QToolTip>
 #include <QtTest>
 #include <memory>
 
@@ -372,6 +373,32 @@ private slots:
         QVERIFY(w.memoLines().contains(QStringLiteral("tcpConnState\t\testablished(5)")));
     }
 
+    void connectToAbsentRouterHidesValues() {
+        WriteProfile(address());
+        Window w;
+        QCOMPARE(w.cell(61)->String2(), value("7.1.0"));
+        SilentUdpPort silent;
+        auto* edit1 = w.find<QLineEdit>("Edit1");
+        edit1->setText(QString::fromStdString(silent.Address()));
+        w.click("OptionsBtnConnect");
+        QCOMPARE(w.form->settings().IPAddress, QString::fromStdString(silent.Address()));
+        QVERIFY(w.text("StaticText5").startsWith(QStringLiteral("Cannot communicate")));
+        QCOMPARE(w.sounds.Count(core::Sound::Error), 1);
+        // The values fetched before stay in memory but no cell shows them.
+        QCOMPARE(w.form->statistics().UdpValues[0], value("7.1.0").toStdString());
+        for (int n : {1, 47, 61, 93, 113, 129, 153})
+            QVERIFY2(w.cell(n)->String2().isEmpty(), QByteArray::number(n).constData());
+        QCOMPARE(w.cell(61)->String1(), QStringLiteral("InDatagrams"));
+        w.form->Timer1Timer(); // a tick does not bring them back
+        QVERIFY(w.cell(153)->String2().isEmpty());
+
+        edit1->setText(address());
+        w.click("OptionsBtnConnect");
+        QCOMPARE(w.text("StaticText5"), value("1.1.0"));
+        QCOMPARE(w.cell(61)->String2(), value("7.1.0"));
+        QCOMPARE(w.sounds.Count(core::Sound::Information), 2);
+    }
+
     void saveTableWritesTheView() {
         WriteProfile(address());
         Window w;
@@ -490,6 +517,35 @@ private slots:
         emit edit6->editingFinished();
         QCOMPARE(edit6->text(), QStringLiteral("0"));
         QVERIFY(!w.form->Timer1()->isActive());
+    }
+
+    void startMinimisedAndReportedErrors() {
+        SilentUdpPort silent;
+        WriteProfile(QString::fromStdString(silent.Address()),
+                     {{QStringLiteral("StartTray"), 1}, {QStringLiteral("MinTray"), 1}});
+        Window w;
+        QVERIFY(w.form->windowState() & Qt::WindowMinimized);
+        // With no tray icon to bring it back, the window is not hidden.
+        QVERIFY(w.form->ShowOnStart());
+
+        // Values the core could not format reach the user as one box per fetch, each message
+        // once.
+        w.form->statistics().Errors = {"'x' is not a valid floating point value",
+                                       "'x' is not a valid floating point value", "second"};
+        w.form->Timer1Timer();
+        QCOMPARE(w.messages.errors,
+                 QStringList{QStringLiteral("'x' is not a valid floating point value\nsecond")});
+        QVERIFY(w.form->statistics().Errors.empty());
+        w.form->Timer1Timer();
+        QCOMPARE(w.messages.errors.size(), 1);
+
+        // Cells carry their hints.
+        tRazCell* cell = w.cell(1);
+        QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), cell->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(cell, &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), Latin1(mib::IpMIB[0].Hint));
+        QToolTip::hideText();
     }
 
     void closeSavesPlacement() {
