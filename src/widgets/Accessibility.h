@@ -9,8 +9,8 @@ class QString;
 
 namespace widgets {
 
-// Registers the factory for tRazCell and tRollOverBtn. Safe to call more than once; the widgets
-// call it on construction, so an explicit call is only needed before querying other objects.
+// Registers the factory for tRazCell and tRollOverBtn. Safe to call more than once; every cell
+// and button calls it on construction, so callers never need to.
 void InstallAccessibility();
 
 // The factory itself, for QAccessible::installFactory.

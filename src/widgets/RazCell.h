@@ -2,7 +2,8 @@
 // value part on the right (String2) meet at the x position Seperator; each part has its own font,
 // fill colour and alignment, and both share one outline pen.
 //
-// Geometry (pen width w, cell width W, height H; right and bottom edges exclusive):
+// Geometry (w the pen width, at least 1 as Qt draws width 0 one pixel wide; cell width W,
+// height H; right and bottom edges exclusive):
 //   left part   [1, Seperator)     x [1, H)   outline of width w drawn inside the part
 //   right part  [Seperator - w, W) x [1, H)   so its outline overlaps the left part's right edge
 //   label text  [4, Seperator - 4)           x [1, H)
