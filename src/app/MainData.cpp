@@ -271,16 +271,29 @@ void TForm1::snmpUpdateCells() {
 }
 
 void TForm1::GroupRefresh(int group) {
-    using Fetch = void (core::Statistics::*)();
-    using Fill = void (TForm1::*)();
-    static constexpr Fetch fetches[] = {
-        &core::Statistics::ipGetData, &core::Statistics::icmpGetData, &core::Statistics::tcpGetData,
-        &core::Statistics::udpGetData, &core::Statistics::snmpGetData};
-    static constexpr Fill fills[] = {&TForm1::ipUpdateCells, &TForm1::icmpUpdateCells,
-                                     &TForm1::tcpUpdateCells, &TForm1::udpUpdateCells,
-                                     &TForm1::snmpUpdateCells};
-    if (query_.RouterPresent) (stats_.*fetches[group])();
-    (this->*fills[group])();
+    const bool fetch = query_.RouterPresent;
+    switch (group) {
+    case 0:
+        if (fetch) stats_.ipGetData();
+        ipUpdateCells();
+        break;
+    case 1:
+        if (fetch) stats_.icmpGetData();
+        icmpUpdateCells();
+        break;
+    case 2:
+        if (fetch) stats_.tcpGetData();
+        tcpUpdateCells();
+        break;
+    case 3:
+        if (fetch) stats_.udpGetData();
+        udpUpdateCells();
+        break;
+    default:
+        if (fetch) stats_.snmpGetData();
+        snmpUpdateCells();
+        break;
+    }
     ReportErrors();
 }
 
