@@ -15,6 +15,17 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+// A reply that came in after an earlier request of this socket had timed out is still queued.
+// It cannot answer the request about to be sent, and taken for its reply it would put one
+// object's value in another's place (in a walk: into the wrong row).
+void DiscardStale(UdpSocket& sock) {
+    std::string stale;
+    SockAddr from;
+    for (int i = 0; i < 64; ++i) {
+        if (!sock.Receive(stale, from, 0) && sock.LastError() != SocketConnReset) break;
+    }
+}
+
 } // namespace
 
 HostPort SplitHostPort(std::string_view address, std::string_view defaultPort) {
@@ -49,6 +60,7 @@ bool TSNMPSend::SendRequest() {
     Reply.Clear();
     Buffer = Query.Encode();
 
+    const bool reused = socket_ != nullptr;
     if (!socket_) {
         auto fresh = std::make_unique<UdpSocket>();
         // Bound to any address and a system-chosen port, the socket needs no bind call: the
@@ -73,6 +85,8 @@ bool TSNMPSend::SendRequest() {
         resolvedPort_ = TargetPort;
         haveResolved_ = true;
     }
+
+    if (reused) DiscardStale(sock);
 
     RemoteHost = "0.0.0.0";
     if (!sock.SendTo(resolved_, Buffer)) {

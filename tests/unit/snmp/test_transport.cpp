@@ -5,6 +5,7 @@
 #include <chrono>
 #include <gtest/gtest.h>
 #include <string>
+#include <thread>
 #include <vector>
 
 using fake::Behaviour;
@@ -189,6 +190,28 @@ TEST(SendRequest, EachRequestWaitsByItsOwnTimeout) {
     send.Timeout = 100; // and back to a limit: the answer, 300 ms away, comes too late
     EXPECT_FALSE(send.SendRequest());
     EXPECT_EQ(send.LastError(), SocketTimedOut);
+}
+
+// A reply that arrives after its request timed out is not taken for the next request's reply.
+TEST(SendRequest, LateReplyIsNotTakenForTheNextOne) {
+    FakeAgent agent;
+    const std::string kSysName = "1.3.6.1.2.1.1.5.0";
+    agent.Add(kSysDescr, "first", tag::OctetString);
+    agent.Add(kSysName, "second", tag::OctetString);
+    agent.SetDelay(200);
+    TSNMPSend send;
+    Aim(send, agent, 50);
+    MakeGet(send, kSysDescr);
+    EXPECT_FALSE(send.SendRequest());
+    // Let the late answer land on the socket before the next request goes out.
+    std::this_thread::sleep_for(Ms(400));
+    agent.SetDelay(0);
+    send.Timeout = 2000;
+    MakeGet(send, kSysName);
+    ASSERT_TRUE(send.SendRequest());
+    ASSERT_EQ(send.Reply.VarBindCount(), 1);
+    EXPECT_EQ(send.Reply.VarBind(0).OID, kSysName);
+    EXPECT_EQ(send.Reply.FindValue(kSysName), "second");
 }
 
 // How SNMPGetValue takes each kind of answer.
