@@ -57,6 +57,7 @@ void TForm1::BuildPages() {
     auto pageOf = [&pages](int index) { return pages[static_cast<std::size_t>(index)]; };
 
     for (const app::CellLayout& layout : app::CellLayouts()) {
+        if (layout.number < 1 || layout.number > app::CellCount) continue; // a gap in the table
         auto* cell = new tRazCell(pageOf(layout.page));
         cell->setObjectName(QStringLiteral("tRazCell%1").arg(layout.number));
         cell->setGeometry(layout.x, layout.y, layout.width, app::CellHeight);
