@@ -278,22 +278,35 @@ void TForm1::SetHint(QWidget* control, std::string_view hint) {
 }
 
 void TForm1::SetAllHints() {
+    // By name, so controls that later parts of the window add (the syslog page's buttons, the
+    // floating syslog window's) are found as well; a control that does not exist is skipped.
+    auto hint = [this](const char* name, std::string_view text) {
+        SetHint(findChild<QWidget*>(QString::fromLatin1(name)), text);
+    };
     for (const char* name :
          {"SystemBtnRefresh", "IntfBtnRefresh", "ADSLBtnRefresh", "IPBtnRefresh", "ICMPBtnRefresh",
           "TCPBtnRefresh", "UDPBtnRefresh", "SNMPBtnRefresh", "TableBtnRefresh"})
-        SetHint(Button(name), mib::RefreshHint);
+        hint(name, mib::RefreshHint);
     for (const char* name : {"SystemBtnSet1", "SystemBtnSet2", "SystemBtnSet3"})
-        SetHint(Button(name), mib::SetHint);
-    for (std::size_t i = 0; i < intfButtons_.size(); ++i)
-        SetHint(intfButtons_[i], mib::IntfHints[i]);
-    for (std::size_t i = 0; i < adslButtons_.size(); ++i)
-        SetHint(adslButtons_[i], mib::AdslHints[i]);
-    for (std::size_t i = 0; i < tableButtons_.size(); ++i)
-        SetHint(tableButtons_[i], mib::TableHints[i]);
-    SetHint(Button("TableBtnSave"), mib::TableHints[5]);
-    const char* syslogButtons[] = {"SysLogBtnClear", "SysLogBtnSave", "SysLogBtnUnDock"};
-    for (std::size_t i = 0; i < 3; ++i)
-        SetHint(Button(syslogButtons[i]), mib::SysLogHints[i]);
+        hint(name, mib::SetHint);
+    const char* intf[] = {"IntfBtnLAN", "IntfBtnWAN", "IntfBtnLANX", "IntfBtnWANX"};
+    for (std::size_t i = 0; i < std::size(intf); ++i)
+        hint(intf[i], mib::IntfHints[i]);
+    const char* adsl[] = {"ADSLBtnUpStream", "ADSLBtnDownStream"};
+    for (std::size_t i = 0; i < std::size(adsl); ++i)
+        hint(adsl[i], mib::AdslHints[i]);
+    const char* tables[] = {"TableBtnAddr", "TableBtnRoute", "TableBtnMedia",
+                            "TableBtnConn", "TableBtnUDP",   "TableBtnSave"};
+    for (std::size_t i = 0; i < std::size(tables); ++i)
+        hint(tables[i], mib::TableHints[i]);
+    const char* syslog[] = {"SysLogBtnClear", "SysLogBtnSave", "SysLogBtnUnDock"};
+    for (std::size_t i = 0; i < std::size(syslog); ++i)
+        hint(syslog[i], mib::SysLogHints[i]);
+    // The floating syslog window's buttons: its dock button gets the "dock" text.
+    const std::pair<const char*, std::size_t> floating[] = {
+        {"tRollOverBtn1", 0}, {"tRollOverBtn2", 1}, {"tRollOverBtn3", 3}};
+    for (const auto& [name, entry] : floating)
+        hint(name, mib::SysLogHints[entry]);
     // The Options page: the label cells beside the toggles carry the hints, not the toggles.
     const char* options[] = {
         "tRazCell130",          "tRazCell131", "OptionsBtnConnect", "tRazCell133", "tRazCell134",
@@ -301,7 +314,7 @@ void TForm1::SetAllHints() {
         "tRazCell137",          "tRazCell136", "tRazCell135",       "tRazCell139", "tRazCell140",
         "OptionsBtnSysLogFile", "tRazCell161"};
     for (std::size_t i = 0; i < std::size(options); ++i)
-        SetHint(findChild<QWidget*>(QString::fromLatin1(options[i])), mib::OptionsHints[i]);
+        hint(options[i], mib::OptionsHints[i]);
 }
 
 // Later additions: the floating syslog window, the syslog listener, the tray icon and the

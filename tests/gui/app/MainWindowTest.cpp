@@ -147,6 +147,17 @@ private slots:
         }
         QCOMPARE(cells.size(), app::CellCount);
 
+        // Button and option hints.
+        const std::pair<const char*, std::string_view> hints[] = {
+            {"SystemBtnRefresh", mib::RefreshHint},   {"TableBtnRefresh", mib::RefreshHint},
+            {"SystemBtnSet2", mib::SetHint},          {"IntfBtnLANX", mib::IntfHints[2]},
+            {"ADSLBtnDownStream", mib::AdslHints[1]}, {"TableBtnMedia", mib::TableHints[2]},
+            {"TableBtnSave", mib::TableHints[5]},     {"OptionsBtnConnect", mib::OptionsHints[2]},
+            {"tRazCell133", mib::OptionsHints[3]},    {"tRazCell125", mib::OptionsHints[6]},
+            {"tRazCell161", mib::OptionsHints[16]},   {"OptionsBtnRawData", {}}};
+        for (const auto& [name, text] : hints)
+            QCOMPARE(w.find<QWidget>(name)->toolTip(), Latin1(text));
+
         // Absent router: the failure text, every cell labelled but empty, one error sound, no
         // busy cursor, and one datagram (the identity probe) is all that was sent.
         QCOMPARE(w.text("StaticText5"),
