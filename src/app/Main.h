@@ -202,7 +202,8 @@ private:
     void ADSLSelect(int view);
     void TableSelect(int view);
     void ShowTableLines();
-    void ReportErrors();
+    // Shows the messages of values the last fetch could not format.
+    void ReportErrors(bool fromTimer = false);
 
     app::WindowSeams seams_;
     core::Settings settings_;
@@ -211,6 +212,8 @@ private:
     core::Statistics stats_;
     bool showOnStart_ = true;
     bool closing_ = false;
+    bool reporting_ = false;  // an error box is open
+    QString lastTimerReport_; // what the refresh timer reported last
 
     QStackedWidget* pageControl_ = nullptr;
     std::array<widgets::tRazCell*, app::CellCount> cells_{};

@@ -61,17 +61,27 @@ void TForm1::GetAllData() {
     ReportErrors();
 }
 
-void TForm1::ReportErrors() {
-    if (stats_.Errors.empty()) return;
-    // One box per fetch, each distinct message once: a value that cannot be read must not
-    // bury the user in boxes on every timer tick.
+void TForm1::ReportErrors(bool fromTimer) {
+    if (stats_.Errors.empty()) {
+        if (fromTimer) lastTimerReport_.clear(); // a clean tick: the next failure is news
+        return;
+    }
+    // One box per fetch, each distinct message once.
     QStringList messages;
     for (const std::string& error : stats_.Errors) {
         const QString message = Latin1(error);
         if (!messages.contains(message)) messages.append(message);
     }
     stats_.Errors.clear();
-    seams_.messages.Error(this, messages.join(QLatin1Char('\n')));
+    const QString report = messages.join(QLatin1Char('\n'));
+    // The refresh timer repeats the same fetch every few seconds: a value that cannot be read
+    // is reported once, not on every tick, and never while its box is still open.
+    if (fromTimer && report == lastTimerReport_) return;
+    if (fromTimer) lastTimerReport_ = report;
+    if (reporting_) return;
+    reporting_ = true;
+    seams_.messages.Error(this, report);
+    reporting_ = false;
 }
 
 // ---- General Info ------------------------------------------------------------------------------

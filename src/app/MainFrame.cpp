@@ -203,9 +203,10 @@ void TForm1::SetRefreshTimer() {
 }
 
 void TForm1::Timer1Timer() {
+    if (reporting_) return; // a tick that comes while an error box is open
     if (query_.RouterPresent) stats_.SystemGetData();
     SystemUpdateCellValues();
-    ReportErrors();
+    ReportErrors(true);
 }
 
 void TForm1::ShowPage(int togglePosition) {

@@ -549,6 +549,19 @@ private slots:
         QVERIFY(w.form->statistics().Errors.empty());
         w.form->Timer1Timer();
         QCOMPARE(w.messages.errors.size(), 1);
+        // The timer reports a failure once, not on every tick; a new one is reported.
+        for (int tick = 0; tick < 2; ++tick) {
+            w.form->statistics().Errors = {"third"};
+            w.form->Timer1Timer();
+        }
+        w.form->statistics().Errors = {"fourth"};
+        w.form->Timer1Timer();
+        w.form->Timer1Timer(); // a clean tick: the same failure afterwards is news again
+        w.form->statistics().Errors = {"fourth"};
+        w.form->Timer1Timer();
+        QCOMPARE(w.messages.errors.mid(1),
+                 (QStringList{QStringLiteral("third"), QStringLiteral("fourth"),
+                              QStringLiteral("fourth")}));
 
         // Cells carry their hints.
         tRazCell* cell = w.cell(1);
