@@ -9,6 +9,8 @@
 #include "Transport.h"
 
 #include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHash>
 #include <QLabel>
@@ -456,6 +458,36 @@ private slots:
         QVERIFY(!QFile::exists(dir_.filePath(QStringLiteral("no-such-dir/routes.txt"))));
     }
 
+    // The real dialog behind the seam: its filters, suffix and overwrite prompt.
+    void saveDialogConfiguresQFileDialog() {
+        app::SaveDialog dialog;
+        const QString path = dir_.filePath(QStringLiteral("chosen"));
+        bool checked = false;
+        QTimer::singleShot(0, [&] {
+            auto* fileDialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (fileDialog == nullptr) return;
+            checked = fileDialog->windowTitle() == QStringLiteral("Save it") &&
+                      fileDialog->acceptMode() == QFileDialog::AcceptSave &&
+                      fileDialog->nameFilters() == app::SaveDialog::Filters() &&
+                      fileDialog->selectedNameFilter() == QStringLiteral("Text Files (*.txt)") &&
+                      fileDialog->defaultSuffix() == QStringLiteral("txt") &&
+                      !fileDialog->testOption(QFileDialog::DontConfirmOverwrite);
+            fileDialog->selectNameFilter(QStringLiteral("BMP Files (*.bmp)"));
+            fileDialog->selectFile(path);
+            QMetaObject::invokeMethod(fileDialog, "accept");
+        });
+        const std::optional<QString> chosen =
+            dialog.Execute(nullptr, QStringLiteral("Save it"), QStringLiteral("proposed"));
+        QVERIFY(checked);
+        QVERIFY(chosen.has_value());
+        QCOMPARE(QFileInfo(*chosen).fileName(), QStringLiteral("chosen.txt"));
+        QCOMPARE(dialog.LastFilter(), QStringLiteral("BMP Files (*.bmp)"));
+        QCOMPARE(app::WithDefaultSuffix(QStringLiteral("/a.b/name"), QStringLiteral("txt")),
+                 QStringLiteral("/a.b/name.txt"));
+        QCOMPARE(app::WithDefaultSuffix(QStringLiteral("/a/name.log"), QStringLiteral("txt")),
+                 QStringLiteral("/a/name.log"));
+    }
+
     void refreshTimerUpdatesGeneralPageOnly() {
         WriteProfile(address(),
                      {{QStringLiteral("RefreshInt"), 1}, {QStringLiteral("RawData"), 1}});
@@ -528,6 +560,31 @@ private slots:
         emit edit6->editingFinished();
         QCOMPARE(edit6->text(), QStringLiteral("0"));
         QVERIFY(!w.form->Timer1()->isActive());
+
+        // Autostart on and off again leaves no entry behind.
+        const QString autostart = core::SettingsStore::AutostartPath();
+        w.click("OptionsBtnAutoRun");
+        QVERIFY(w.form->settings().AutoRun);
+        QVERIFY(QFile::exists(autostart));
+        w.click("OptionsBtnAutoRun");
+        QVERIFY(!w.form->settings().AutoRun);
+        QVERIFY(!QFile::exists(autostart));
+
+        // The syslog file is chosen with the shared dialog; Cancel keeps the old name.
+        QList<app::SaveDialog::Request> requests;
+        std::optional<QString> answer = QStringLiteral("/tmp/router-log");
+        w.dialog.SetAnswerer([&](const app::SaveDialog::Request& request, QString&) {
+            requests.append(request);
+            return answer;
+        });
+        w.click("OptionsBtnSysLogFile");
+        QCOMPARE(requests.at(0).title,
+                 QStringLiteral("Please choose filename and path for SysLog file"));
+        QCOMPARE(requests.at(0).fileName, QStringLiteral("SysLog"));
+        QCOMPARE(w.form->settings().SLFileName, QStringLiteral("/tmp/router-log.txt"));
+        answer.reset();
+        w.click("OptionsBtnSysLogFile");
+        QCOMPARE(w.form->settings().SLFileName, QStringLiteral("/tmp/router-log.txt"));
     }
 
     void startMinimisedAndReportedErrors() {
