@@ -119,6 +119,8 @@ void TForm1::BuildPages() {
     for (const app::LabelLayout& layout : app::LabelLayouts()) {
         auto* label = new QLabel(Latin1(layout.text), pageOf(layout.page));
         label->setObjectName(Latin1(layout.name));
+        // These show what the router sends (its description, for one): never as markup.
+        label->setTextFormat(Qt::PlainText);
         label->setGeometry(layout.x, layout.y, layout.width, layout.height);
         switch (layout.style) {
         case app::LabelStyle::Heading:
