@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
@@ -58,6 +59,14 @@ bool SaysReady(const std::string& output) {
 }
 
 } // namespace
+
+SimulatedRouter* SharedSimulatedRouter() {
+    static std::unique_ptr<SimulatedRouter> router = [] {
+        auto r = std::make_unique<SimulatedRouter>();
+        return r->Start() ? std::move(r) : nullptr;
+    }();
+    return router.get();
+}
 
 std::string SourceDir() {
     const char* env = std::getenv("LINESCOPE_SOURCE_DIR");

@@ -70,6 +70,10 @@ public:
 // net-snmp's snmpd, for the error replies of a standard agent (noAccess, notWritable,
 // noSuchObject). Its sysDescr holds "TAVIX" and its sysObjectID is 1.3.6.1.4.1.40917.1 unless
 // SetIdentity changes them before Start.
+// One simulated router per test program, started on first use (snmpsim takes about a second to
+// start); nullptr when it would not start. Stopped when the program exits.
+SimulatedRouter* SharedSimulatedRouter();
+
 class NetSnmpAgent : public AgentProcess {
 public:
     explicit NetSnmpAgent(std::string ip = "127.0.0.1");

@@ -22,15 +22,6 @@ namespace {
 constexpr const char* SimDescr = "Corvane R62GX ADSL router, TAVIX firmware 3.4.2";
 const std::string Prefix = "1.3.6.1.2.1.";
 
-// One simulated router for the whole file: starting snmpsim takes about a second.
-SimulatedRouter* Sim() {
-    static std::unique_ptr<SimulatedRouter> router = [] {
-        auto r = std::make_unique<SimulatedRouter>();
-        return r->Start() ? std::move(r) : nullptr;
-    }();
-    return router.get();
-}
-
 struct Harness {
     core::Settings settings;
     RecordingSounds sounds;
@@ -100,8 +91,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<IdentityCase>& info) { return info.param.name; });
 
 TEST(IdentityCheck, SimulatedRouterPassesAndShowsItsDescription) {
-    ASSERT_NE(Sim(), nullptr) << "snmpsim did not start";
-    Harness h(Sim()->Address());
+    ASSERT_NE(SharedSimulatedRouter(), nullptr) << "snmpsim did not start";
+    Harness h(SharedSimulatedRouter()->Address());
     EXPECT_TRUE(h.query.CorvanePresent());
     EXPECT_TRUE(h.query.RouterPresent);
     EXPECT_EQ(h.query.StatusText.toStdString(), SimDescr);
@@ -195,11 +186,11 @@ class SingleRead : public testing::TestWithParam<ReadCase> {};
 
 TEST_P(SingleRead, MissingValuesReadNullUnlessRawData) {
     const ReadCase& c = GetParam();
-    ASSERT_NE(Sim(), nullptr);
+    ASSERT_NE(SharedSimulatedRouter(), nullptr);
     snmp::UdpSocket silent;
     ASSERT_TRUE(silent.Bind("127.0.0.1", "0"));
-    const std::string address =
-        c.answers ? Sim()->Address() : "127.0.0.1:" + std::to_string(silent.LocalPort());
+    const std::string address = c.answers ? SharedSimulatedRouter()->Address()
+                                          : "127.0.0.1:" + std::to_string(silent.LocalPort());
     Harness h(address);
     h.settings.RawData = c.rawData;
     std::string value = "stale";

@@ -30,14 +30,6 @@ const std::string Prefix = "1.3.6.1.2.1.";
 const std::string Dashes(60, '-');
 constexpr int64_t SimUpTime = 104914700; // 12 days 3 hours 25 minutes 47 seconds
 
-SimulatedRouter* Sim() {
-    static std::unique_ptr<SimulatedRouter> router = [] {
-        auto r = std::make_unique<SimulatedRouter>();
-        return r->Start() ? std::move(r) : nullptr;
-    }();
-    return router.get();
-}
-
 struct Harness {
     core::Settings settings;
     testing_seams::RecordingSounds sounds;
@@ -93,8 +85,8 @@ Lines Concat(std::initializer_list<Lines> rows) {
 class FullFetch : public testing::TestWithParam<bool> {
 protected:
     void SetUp() override {
-        ASSERT_NE(Sim(), nullptr) << "snmpsim did not start";
-        h = std::make_unique<Harness>(Sim()->Address(), GetParam());
+        ASSERT_NE(SharedSimulatedRouter(), nullptr) << "snmpsim did not start";
+        h = std::make_unique<Harness>(SharedSimulatedRouter()->Address(), GetParam());
         h->stats.TableView = 1;
         ASSERT_TRUE(h->stats.GetAllData());
     }
@@ -334,8 +326,8 @@ class Tables : public testing::TestWithParam<TableCase> {};
 
 TEST_P(Tables, GiveTheExactLinesAndFile) {
     const TableCase& c = GetParam();
-    ASSERT_NE(Sim(), nullptr);
-    Harness h(Sim()->Address(), c.rawData);
+    ASSERT_NE(SharedSimulatedRouter(), nullptr);
+    Harness h(SharedSimulatedRouter()->Address(), c.rawData);
     ASSERT_TRUE(h.stats.GetAllData()); // discovery feeds the interface labels
     h.stats.TableLines = {"old view"};
     ASSERT_TRUE(h.stats.SelectTable(c.view));
@@ -385,8 +377,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<TableCase>& info) { return info.param.name; });
 
 TEST(TableSelection, SameTableAgainOrAbsentRouterFetchesNothing) {
-    ASSERT_NE(Sim(), nullptr);
-    Harness h(Sim()->Address());
+    ASSERT_NE(SharedSimulatedRouter(), nullptr);
+    Harness h(SharedSimulatedRouter()->Address());
     ASSERT_TRUE(h.stats.GetAllData());
     ASSERT_TRUE(h.stats.SelectTable(5));
     ASSERT_EQ(h.stats.TableLines.size(), 12u);
