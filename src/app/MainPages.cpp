@@ -151,6 +151,14 @@ void TForm1::BuildPages() {
         edits_.insert(edit->objectName(), edit);
     }
 
+    // The edits lie over the value half of a cell whose label names them; assistive
+    // technology gets that name too.
+    const std::pair<const char*, int> editCells[] = {{"Edit3", 126}, {"Edit4", 127},
+                                                     {"Edit5", 128}, {"Edit1", 130},
+                                                     {"Edit2", 131}, {"Edit6", 161}};
+    for (const auto& [edit, cell] : editCells)
+        Edit(edit)->setAccessibleName(Cell(cell)->String1());
+
     QWidget* tables = pageOf(app::TablesPageIndex);
     auto* memoFrame = new QFrame(tables);
     memoFrame->setObjectName(QStringLiteral("Memo2Frame"));

@@ -159,6 +159,9 @@ private slots:
             {"tRazCell161", mib::OptionsHints[16]},   {"OptionsBtnRawData", {}}};
         for (const auto& [name, text] : hints)
             QCOMPARE(w.find<QWidget>(name)->toolTip(), Latin1(text));
+        QCOMPARE(w.find<QLineEdit>("Edit3")->accessibleName(), QStringLiteral("Contact"));
+        QCOMPARE(w.find<QLineEdit>("Edit6")->accessibleName(),
+                 QStringLiteral("Auto Refresh Interval"));
 
         // Absent router: the failure text, every cell labelled but empty, one error sound, no
         // busy cursor, and one datagram (the identity probe) is all that was sent.
