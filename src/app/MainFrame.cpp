@@ -16,6 +16,8 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QToolTip>
+#include <algorithm>
+#include <limits>
 
 namespace app {
 
@@ -191,9 +193,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::SetRefreshTimer() {
-    // The Options page keeps RefreshInt within 0..600; a stored value beyond that must not
-    // overflow the interval, so it is held to the same range here.
-    const int seconds = std::clamp(settings_.RefreshInt, 0, 600);
+    // A stored interval is used as it stands (the Options page limits only what is typed), but
+    // held to what a millisecond timer interval can express.
+    const int seconds = std::clamp(settings_.RefreshInt, 0, std::numeric_limits<int>::max() / 1000);
     if (seconds >= 1) {
         timer1_->setInterval(seconds * 1000);
         timer1_->start();

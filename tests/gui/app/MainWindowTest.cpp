@@ -513,7 +513,8 @@ private slots:
         QTest::newRow("off") << 0 << 0;
         QTest::newRow("one second") << 1 << 1000;
         QTest::newRow("ten minutes") << 600 << 600000;
-        QTest::newRow("beyond the range") << 100000 << 600000;
+        QTest::newRow("stored beyond the page's range") << 1000 << 1000000;
+        QTest::newRow("too long for a timer") << 100000000 << 2147483000;
         QTest::newRow("negative") << -5 << 0;
     }
 
