@@ -115,20 +115,20 @@ void Plate(QPainter& p, QSizeF size, Look look, qreal radius) {
 
 void MenuButton(QPainter& p, QSizeF size, Look look) {
     Plate(p, size, look, 7);
-    // A small status lamp at the left: lit blue on the selected (down) button.
-    const QPointF lamp(11, size.height() / 2 - 0.5);
-    QRadialGradient glow(lamp, 4);
+    // A slim status bar along the left edge, lit blue on the selected (down) button. It stays
+    // clear of the caption, which is centred over the whole button and may be nearly as wide.
+    const QRectF bar(4, size.height() / 2 - 7, 3, 14);
+    QLinearGradient glow(bar.topLeft(), bar.bottomLeft());
     if (look == Look::Down) {
-        glow.setColorAt(0, QColor(220, 245, 255));
-        glow.setColorAt(0.5, QColor(40, 170, 235));
-        glow.setColorAt(1, QColor(0, 96, 160));
+        glow.setColorAt(0, QColor(150, 225, 255));
+        glow.setColorAt(1, QColor(0, 110, 180));
     } else {
-        glow.setColorAt(0, QColor(250, 250, 252));
-        glow.setColorAt(1, look == Look::Over ? QColor(120, 170, 205) : QColor(150, 158, 176));
+        glow.setColorAt(0, QColor(235, 238, 244));
+        glow.setColorAt(1, look == Look::Over ? QColor(120, 170, 205) : QColor(160, 166, 182));
     }
-    p.setPen(QPen(QColor(40, 60, 90, 150), 0.8));
+    p.setPen(Qt::NoPen);
     p.setBrush(glow);
-    p.drawEllipse(lamp, 3.2, 3.2);
+    p.drawRoundedRect(bar, 1.5, 1.5);
 }
 
 void SetButton(QPainter& p, QSizeF size, Look look) {
