@@ -5,9 +5,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
-#include <filesystem>
 #include <netinet/in.h>
 #include <poll.h>
 #include <spawn.h>
@@ -27,9 +25,9 @@ int RemainingMs(Clock::time_point deadline) {
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-// Spawns argv with stdout and stderr on pipes of their own; stdin is /dev/null.
-pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>& extraEnv,
-            int& outFd, int& errFd) {
+// Spawns args with stdout and stderr on pipes of their own and stdin on /dev/null; SIGINT and
+// SIGPIPE at their defaults even when the test runner ignores them.
+pid_t Spawn(std::vector<std::string> args, int& outFd, int& errFd) {
     int out[2], err[2];
     if (pipe2(out, O_CLOEXEC) != 0) return -1;
     if (pipe2(err, O_CLOEXEC) != 0) {
@@ -37,20 +35,10 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
         close(out[1]);
         return -1;
     }
-    std::vector<std::string> envStore;
-    for (char** e = environ; *e != nullptr; ++e)
-        envStore.emplace_back(*e);
-    envStore.insert(envStore.end(), extraEnv.begin(), extraEnv.end());
-    std::vector<char*> envp;
-    for (auto& e : envStore)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argStore = args;
     std::vector<char*> argv;
-    for (auto& a : argStore)
+    for (auto& a : args)
         argv.push_back(a.data());
     argv.push_back(nullptr);
-
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
@@ -67,7 +55,7 @@ pid_t Spawn(const std::vector<std::string>& args, const std::vector<std::string>
     posix_spawnattr_setsigdefault(&attr, &defaults);
     posix_spawnattr_setsigmask(&attr, &none);
     pid_t pid = -1;
-    int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), envp.data());
+    int rc = posix_spawnp(&pid, argv[0], &actions, &attr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attr);
     close(out[1]);
@@ -92,53 +80,43 @@ bool ReadSome(int fd, std::string& into) {
     return true;
 }
 
-int Wait(pid_t pid) {
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0) {
-        if (errno != EINTR) return -1;
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+// Waits up to timeoutMs for output on fd and reads it.
+void Drain(int fd, std::string& into, int timeoutMs) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, timeoutMs) > 0) ReadSome(fd, into);
 }
 
-} // namespace
-
-CommandResult RunCommand(const std::vector<std::string>& argv,
-                         const std::vector<std::string>& extraEnv, int timeoutMs) {
-    CommandResult result;
-    int outFd = -1, errFd = -1;
-    pid_t pid = Spawn(argv, extraEnv, outFd, errFd);
-    if (pid < 0) {
-        result.err = "cannot run " + argv.at(0);
-        return result;
-    }
+// Reads both pipes to their end (so the child never blocks on a full one), kills the child
+// when that takes longer than timeoutMs, closes the pipes and reaps it.
+void Collect(pid_t pid, int outFd, int errFd, CommandResult& r, int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     bool outOpen = true, errOpen = true;
     while ((outOpen || errOpen) && RemainingMs(deadline) > 0) {
         pollfd p[2] = {{outOpen ? outFd : -1, POLLIN, 0}, {errOpen ? errFd : -1, POLLIN, 0}};
         if (poll(p, 2, RemainingMs(deadline)) < 0 && errno != EINTR) break;
-        if (outOpen && (p[0].revents & (POLLIN | POLLHUP))) outOpen = ReadSome(outFd, result.out);
-        if (errOpen && (p[1].revents & (POLLIN | POLLHUP))) errOpen = ReadSome(errFd, result.err);
+        if (outOpen && (p[0].revents & (POLLIN | POLLHUP))) outOpen = ReadSome(outFd, r.out);
+        if (errOpen && (p[1].revents & (POLLIN | POLLHUP))) errOpen = ReadSome(errFd, r.err);
     }
     if (outOpen || errOpen) kill(pid, SIGKILL);
     close(outFd);
     close(errFd);
-    result.exitCode = Wait(pid);
+    int status = 0;
+    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
+CommandResult RunCommand(const std::vector<std::string>& argv, int timeoutMs) {
+    CommandResult result;
+    int outFd = -1, errFd = -1;
+    pid_t pid = Spawn(argv, outFd, errFd);
+    if (pid < 0)
+        result.err = "cannot run " + argv.at(0);
+    else
+        Collect(pid, outFd, errFd, result, timeoutMs);
     return result;
-}
-
-TempDir::TempDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "linescope-test.XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-}
-
-WireCapture::~WireCapture() {
-    Stop();
 }
 
 bool WireCapture::Start(const std::string& host, int port, const std::string& probe, long probeId) {
@@ -148,16 +126,17 @@ bool WireCapture::Start(const std::string& host, int port, const std::string& pr
     pid_ = Spawn({"tshark", "-i", "lo", "-n", "-l", "-f", "udp port " + p, "-d",
                   "udp.port==" + p + ",snmp", "-T", "fields", "-e", "snmp.request_id", "-e",
                   "snmp.data"},
-                 {}, outFd_, errFd_);
+                 outFd_, errFd_);
     if (pid_ < 0) {
-        err_ = "cannot run tshark";
+        tshark_.err = "cannot run tshark";
         return false;
     }
     const auto deadline = Clock::now() + std::chrono::seconds(20);
-    while (err_.find("Capturing on") == std::string::npos) {
+    while (tshark_.err.find("Capturing on") == std::string::npos) {
         if (RemainingMs(deadline) == 0) return false;
         pollfd pfd{errFd_, POLLIN, 0};
-        if (poll(&pfd, 1, RemainingMs(deadline)) > 0 && !ReadSome(errFd_, err_)) return false;
+        if (poll(&pfd, 1, RemainingMs(deadline)) > 0 && !ReadSome(errFd_, tshark_.err))
+            return false;
     }
     int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in to{};
@@ -167,31 +146,26 @@ bool WireCapture::Start(const std::string& host, int port, const std::string& pr
     bool seen = false;
     while (fd >= 0 && !seen && RemainingMs(deadline) > 0) {
         sendto(fd, probe.data(), probe.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
-        Drain(outFd_, out_, 200);
-        Drain(errFd_, err_, 0);
-        seen = out_.find(std::to_string(probeId) + "\t") != std::string::npos;
+        Drain(outFd_, tshark_.out, 200);
+        Drain(errFd_, tshark_.err, 0);
+        seen = tshark_.out.find(std::to_string(probeId) + "\t") != std::string::npos;
     }
     if (fd >= 0) close(fd);
-    if (!seen) err_ += "\nthe probe never showed in the capture";
+    if (!seen) tshark_.err += "\nthe probe never showed in the capture";
     return seen;
-}
-
-void WireCapture::Drain(int fd, std::string& into, int timeoutMs) {
-    pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, timeoutMs) > 0) ReadSome(fd, into);
 }
 
 std::vector<std::pair<long, int>> WireCapture::Finish(std::size_t count, int timeoutMs) {
     const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
     while (pid_ > 0 && Messages().size() < count && RemainingMs(deadline) > 0)
-        Drain(outFd_, out_, RemainingMs(deadline));
+        Drain(outFd_, tshark_.out, RemainingMs(deadline));
     Stop();
     return Messages();
 }
 
 std::vector<std::pair<long, int>> WireCapture::Messages() const {
     std::vector<std::pair<long, int>> messages;
-    std::istringstream in(out_);
+    std::istringstream in(tshark_.out);
     std::string line;
     while (std::getline(in, line)) {
         auto tab = line.find('\t');
@@ -205,18 +179,6 @@ std::vector<std::pair<long, int>> WireCapture::Messages() const {
 void WireCapture::Stop() {
     if (pid_ <= 0) return;
     kill(pid_, SIGINT);
-    // Read to the end, so tshark never blocks on a full pipe while it shuts down.
-    bool outOpen = true, errOpen = true;
-    const auto deadline = Clock::now() + std::chrono::seconds(10);
-    while ((outOpen || errOpen) && RemainingMs(deadline) > 0) {
-        pollfd p[2] = {{outOpen ? outFd_ : -1, POLLIN, 0}, {errOpen ? errFd_ : -1, POLLIN, 0}};
-        if (poll(p, 2, RemainingMs(deadline)) < 0 && errno != EINTR) break;
-        if (outOpen && (p[0].revents & (POLLIN | POLLHUP))) outOpen = ReadSome(outFd_, out_);
-        if (errOpen && (p[1].revents & (POLLIN | POLLHUP))) errOpen = ReadSome(errFd_, err_);
-    }
-    if (outOpen || errOpen) kill(pid_, SIGKILL);
-    close(outFd_);
-    close(errFd_);
-    Wait(pid_);
+    Collect(pid_, outFd_, errFd_, tshark_, 10000);
     pid_ = -1;
 }

@@ -1,13 +1,12 @@
-// The transport against the simulated router (snmpsim serving tests/agent/data): single reads of
-// every value type, GetNext across gaps and table ends, table walks, growing counters, request
-// ids on the wire, and writes of the writable strings. Expected values: tests/agent/README.md.
+// The transport against the simulated router (snmpsim serving tests/agent/data): reads of each
+// value type, GetNext across gaps and the end of the view, table walks, growing counters, request
+// ids on the wire and writes kept by the agent. Expected values: tests/agent/README.md.
 #include "Agents.h"
 #include "Command.h"
 #include "Transport.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
-#include <memory>
 #include <thread>
 #include <unistd.h>
 
@@ -18,151 +17,54 @@ using Clock = std::chrono::steady_clock;
 
 const std::string kMib2 = "1.3.6.1.2.1.";
 const std::string kSysDescr = kMib2 + "1.1.0";
-const std::string kSysContact = kMib2 + "1.4.0";
-
-// One simulated router for the whole file; started on first use.
-SimulatedRouter& Router() {
-    static std::unique_ptr<SimulatedRouter> router = [] {
-        auto r = std::make_unique<SimulatedRouter>();
-        r->Start();
-        return r;
-    }();
-    return *router;
-}
 
 class SimTransport : public testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(Router().Running()) << Router().Output(); }
-    static std::string Host() { return Router().Address(); }
-};
-
-struct Read {
-    bool ok = false;
-    int varbinds = 0;
-    std::string oid;
-    std::string value;
-    int32_t type = -1;
-};
-
-// A GetRequest (or GetNextRequest) through a TSNMPSend, to see the reply's types as well.
-Read Request(int32_t pdu, const std::string& oid, const std::string& community = "public",
-             int timeoutMs = 5000) {
-    snmp::TSNMPSend send;
-    send.SetTarget(Router().Address());
-    send.Timeout = timeoutMs;
-    send.Query.Community = community;
-    send.Query.PDUType = pdu;
-    send.Query.AddVarBind(oid, "", snmp::tag::Null);
-    Read r;
-    r.ok = send.SendRequest();
-    r.varbinds = send.Reply.VarBindCount();
-    if (r.varbinds > 0) {
-        r.oid = send.Reply.VarBind(0).OID;
-        r.value = send.Reply.VarBind(0).Value;
-        r.type = send.Reply.VarBind(0).ValueType;
+    void SetUp() override {
+        ASSERT_NE(SharedSimulatedRouter(), nullptr) << "snmpsim did not start";
     }
-    return r;
-}
+    static std::string Host() { return SharedSimulatedRouter()->Address(); }
+};
 
-std::string Get(const std::string& oid) {
-    std::string value = "unchanged";
-    EXPECT_TRUE(snmp::SNMPGetValue(oid, "public", Router().Address(), value)) << oid;
+std::string Get(const std::string& oid, const std::string& community = "public") {
+    std::string value = "stale";
+    EXPECT_TRUE(snmp::SNMPGetValue(oid, community, SharedSimulatedRouter()->Address(), value))
+        << oid;
     return value;
-}
-
-uint64_t ToU64(const std::string& text) {
-    return std::stoull(text);
-}
-
-// A GetRequest under a community the router has no data for: it crosses the wire unanswered.
-constexpr long kProbeId = 777000111;
-std::string ProbeMessage() {
-    snmp::TSNMPRec probe;
-    probe.ID = kProbeId;
-    probe.Community = "capture-probe";
-    probe.PDUType = snmp::tag::GetRequest;
-    probe.AddVarBind(kSysDescr, "", snmp::tag::Null);
-    return probe.Encode();
 }
 
 } // namespace
 
-TEST_F(SimTransport, GetValueDeliversEveryTypeAsItsValueText) {
-    struct Case {
-        std::string suffix;
-        std::string value;
-        int32_t type;
+TEST_F(SimTransport, GetDeliversEachTypeAndMissingObjectsAsEmptySuccess) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"1.1.0", "Corvane R62GX ADSL router, TAVIX firmware 3.4.2"},
+        {"1.2.0", "1.3.6.1.4.1.40917.1"},            // OBJECT IDENTIFIER
+        {"1.3.0", "104914700"},                      // TimeTicks
+        {"6.4.0", "-1"},                             // negative INTEGER
+        {"2.2.1.5.1", "100000000"},                  // Gauge32
+        {"2.2.1.6.2", "\x00\x0A\x05\x0C\x01\x0E"s},  // raw octets, never hex text
+        {"2.2.1.6.4", ""},                           // empty OCTET STRING
+        {"4.20.1.3.192.168.1.254", "255.255.255.0"}, // IpAddress
+        {"31.1.1.1.7.1", "7000000001"},              // Counter64 above 32 bits
+        {"10.94.1.1.3.1.6.3", "\x80"},               // BITS
+        {"2.2.1.2.5", ""},                           // no instance between two rows
+        {"2.2.1.23.1", ""},                          // a column the table lacks
+        {"99.0", ""},                                // a group the agent lacks
     };
-    const Case cases[] = {
-        {"1.1.0", "Corvane R62GX ADSL router, TAVIX firmware 3.4.2", snmp::tag::OctetString},
-        {"1.2.0", "1.3.6.1.4.1.40917.1", snmp::tag::ObjectId},
-        {"1.3.0", "104914700", snmp::tag::TimeTicks},
-        {"1.7.0", "72", snmp::tag::Integer},
-        {"2.1.0", "5", snmp::tag::Integer},
-        {"2.2.1.1.7", "7", snmp::tag::Integer},
-        {"2.2.1.2.7", "atm0", snmp::tag::OctetString},
-        {"2.2.1.3.3", "94", snmp::tag::Integer},
-        {"2.2.1.5.1", "100000000", snmp::tag::Gauge32},
-        // Raw octets, zero octets included, never hex text.
-        {"2.2.1.6.2", "\x00\x0A\x05\x0C\x01\x0E"s, snmp::tag::OctetString},
-        {"2.2.1.6.4", "", snmp::tag::OctetString},
-        {"2.2.1.9.4", "68467200", snmp::tag::TimeTicks},
-        {"2.2.1.22.1", "0.0", snmp::tag::ObjectId},
-        {"6.4.0", "-1", snmp::tag::Integer},
-        {"6.9.0", "2", snmp::tag::Gauge32},
-        {"4.20.1.3.192.168.1.254", "255.255.255.0", snmp::tag::IpAddress},
-        {"31.1.1.1.7.1", "7000000001", snmp::tag::Counter64},
-        {"31.1.1.1.18.7", "ATM VC 0/38", snmp::tag::OctetString},
-        {"10.94.1.1.2.1.6.3", "\x08", snmp::tag::OctetString},
-        {"10.94.1.1.3.1.6.3", "\x80", snmp::tag::OctetString},
-        {"10.94.1.1.2.1.4.3", "61", snmp::tag::Integer},
-        {"10.94.1.1.3.1.7.3", "125", snmp::tag::Integer},
-        {"10.94.1.1.4.1.2.3", "8128000", snmp::tag::Gauge32},
-        {"10.94.1.1.5.1.2.3", "448000", snmp::tag::Gauge32},
-        {"11.30.0", "2", snmp::tag::Integer},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.suffix);
-        EXPECT_EQ(Get(kMib2 + c.suffix), c.value);
-        Read r = Request(snmp::tag::GetRequest, kMib2 + c.suffix);
-        ASSERT_TRUE(r.ok);
-        EXPECT_EQ(r.oid, kMib2 + c.suffix);
-        EXPECT_EQ(r.type, c.type);
-    }
+    for (const auto& [suffix, value] : cases)
+        EXPECT_EQ(Get(kMib2 + suffix), value) << suffix;
+    EXPECT_EQ(Get(kSysDescr, "lanterns"), cases[0].second);
 }
 
-TEST_F(SimTransport, EveryCommunityOfTheDataAnswersAndAnUnknownOneTimesOut) {
-    std::string value;
-    EXPECT_TRUE(snmp::SNMPGetValue(kSysDescr, "lanterns", Host(), value));
-    EXPECT_NE(value.find("TAVIX"), std::string::npos);
-
-    // snmpsim stays silent for a community it has no data for, like a router would.
-    Read r = Request(snmp::tag::GetRequest, kSysDescr, "meadow-not-here", 300);
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.varbinds, 0);
-
-    value = "stale";
+// An agent stays silent for a community it has no data for, like a router would.
+TEST_F(SimTransport, UnknownCommunityTimesOutAfterFiveSecondsWithAnEmptyValue) {
+    std::string value = "stale";
     auto start = Clock::now();
     EXPECT_FALSE(snmp::SNMPGetValue(kSysDescr, "meadow-not-here", Host(), value));
     auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
     EXPECT_EQ(value, "");
-    EXPECT_GE(waited.count(), 4900) << "the plain functions wait 5000 ms";
-}
-
-TEST_F(SimTransport, MissingObjectsSucceedWithAnEmptyValue) {
-    // An instance between existing ones, an instance of a missing column, a missing group.
-    for (const std::string& oid :
-         {kMib2 + "2.2.1.2.5", kMib2 + "2.2.1.23.1", kMib2 + "99.0", "1.3.6.1.4.1.40917.9.0"s}) {
-        SCOPED_TRACE(oid);
-        std::string value = "stale";
-        EXPECT_TRUE(snmp::SNMPGetValue(oid, "public", Host(), value));
-        EXPECT_EQ(value, "");
-        Read r = Request(snmp::tag::GetRequest, oid);
-        ASSERT_TRUE(r.ok);
-        EXPECT_EQ(r.oid, oid);
-        EXPECT_EQ(r.value, "");
-        EXPECT_EQ(r.type, snmp::tag::NoSuchInstance);
-    }
+    EXPECT_GE(waited.count(), 4900);
+    EXPECT_LT(waited.count(), 8000);
 }
 
 TEST_F(SimTransport, GetNextFindsTheFollowingObject) {
@@ -171,97 +73,36 @@ TEST_F(SimTransport, GetNextFindsTheFollowingObject) {
     };
     const Case cases[] = {
         // Discovery: the interface after ifIndex.4 is numbered 7, above ifNumber.
-        {kMib2 + "2.2.1.1.4", kMib2 + "2.2.1.1.7", "7"},
-        {kMib2 + "2.2.1.1.0", kMib2 + "2.2.1.1.1", "1"},
-        {kMib2 + "2.2.1.1.7", kMib2 + "2.2.1.2.1", "br0"},
-        {kMib2 + "1.7.0", kMib2 + "2.1.0", "5"},
-        {kMib2 + "4.20", kMib2 + "4.20.1.1.127.0.0.1", "127.0.0.1"},
-        {kMib2 + "7.5.1.2.192.168.1.254.1900", kMib2 + "10.94.1.1.2.1.1.3", "DSLAM-7731-A14"},
+        {"2.2.1.1.4", "2.2.1.1.7", "7"},
+        {"1.7.0", "2.1.0", "5"},
+        {"4.20", "4.20.1.1.127.0.0.1", "127.0.0.1"},
+        {"31.1.1.1.19.7", "31.1.1.1.19.7", ""}, // past the last object: endOfMibView
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.from);
-        std::string oid = c.from, value;
-        EXPECT_TRUE(snmp::SNMPGetNextValue(oid, "public", Host(), value));
-        EXPECT_EQ(oid, c.oid);
+        std::string oid = kMib2 + c.from, value = "stale";
+        EXPECT_TRUE(snmp::SNMPGetNextValue(oid, "public", Host(), value)) << c.from;
+        EXPECT_EQ(oid, kMib2 + c.oid);
         EXPECT_EQ(value, c.value);
     }
-
-    // Past the last object: endOfMibView, an empty value.
-    std::string oid = kMib2 + "31.1.1.1.19.7", value = "stale";
-    EXPECT_TRUE(snmp::SNMPGetNextValue(oid, "public", Host(), value));
-    EXPECT_EQ(value, "");
-    Read r = Request(snmp::tag::GetNextRequest, kMib2 + "31.1.1.1.19.7");
-    EXPECT_EQ(r.type, snmp::tag::EndOfMibView);
 }
 
 TEST_F(SimTransport, TableWalksGiveEveryColumnInTurn) {
-    struct Case {
-        std::string base;
-        std::vector<std::string> rows;
-    };
-    const Case cases[] = {
-        {kMib2 + "4.20",
-         {"127.0.0.1", "192.168.1.254", "203.0.113.45",    // ipAdEntAddr
-          "6", "1", "4",                                   // ipAdEntIfIndex
-          "255.0.0.0", "255.255.255.0", "255.255.255.255", // ipAdEntNetMask
-          "1", "1", "1",                                   // ipAdEntBcastAddr
-          "65535", "65535", "1492"}},                      // ipAdEntReasmMaxSize
-        {kMib2 + "4.22",
-         {"1", "1", "1", "\x3C\x97\x0E\x4A\x1B\x2C", "\x00\x0B\x0C\x01\x02\x03"s,
-          "\xF4\xEC\x38\xA0\xB1\xC2", "192.168.1.20", "192.168.1.33", "192.168.1.40", "3", "3",
-          "4"}},
-        {kMib2 + "6.13",
-         {"2",  "2",  "5",     "11",   "0.0.0.0", "0.0.0.0", "192.168.1.254", "192.168.1.254",
-          "23", "80", "23",    "80",   "0.0.0.0", "0.0.0.0", "192.168.1.20",  "192.168.1.33",
-          "0",  "0",  "51234", "49822"}},
-        {kMib2 + "7.5",
-         {"0.0.0.0", "0.0.0.0", "0.0.0.0", "192.168.1.254", "53", "67", "161", "1900"}},
-        // A column as base: the dropped arc is the row's index, so every row shares the key ""
-        // and one line collects the whole column. It is also the end of the agent's view.
-        {kMib2 + "31.1.1.1.19", {"0,0,0,0,0"}},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.base);
-        std::vector<std::string> rows = {"left over"};
-        EXPECT_TRUE(snmp::SNMPWalkTable(c.base, "public", Host(), rows));
-        EXPECT_EQ(rows, c.rows);
-    }
-}
+    std::vector<std::string> rows = {"left over"}, keys;
+    ASSERT_TRUE(snmp::SNMPWalkTable(kMib2 + "4.20", "public", Host(), rows, &keys));
+    EXPECT_EQ(rows, (std::vector<std::string>{
+                        "127.0.0.1", "192.168.1.254", "203.0.113.45",    // ipAdEntAddr
+                        "6", "1", "4",                                   // ipAdEntIfIndex
+                        "255.0.0.0", "255.255.255.0", "255.255.255.255", // ipAdEntNetMask
+                        "1", "1", "1",                                   // ipAdEntBcastAddr
+                        "65535", "65535", "1492"}));                     // ipAdEntReasmMaxSize
+    ASSERT_EQ(keys.size(), rows.size());
+    EXPECT_EQ(keys.front(), "1.127.0.0.1");
+    EXPECT_EQ(keys.back(), "5.203.0.113.45");
 
-TEST_F(SimTransport, WalkToTheEndOfTheAgentsViewStops) {
-    std::vector<std::string> rows, keys;
-    ASSERT_TRUE(snmp::SNMPWalkTable(kMib2 + "31.1.1", "public", Host(), rows, &keys));
-    ASSERT_EQ(rows.size(), 19u * 5u);
-    EXPECT_EQ(std::vector<std::string>(rows.begin(), rows.begin() + 5),
-              (std::vector<std::string>{"br0", "eth0", "adsl0", "ppp0", "atm0"}));
-    EXPECT_EQ(keys.back(), "19.7");
-}
-
-TEST_F(SimTransport, RouteTableWalkLaysOutThirteenColumnsOfFiveRoutes) {
-    std::vector<std::string> rows, keys;
-    ASSERT_TRUE(snmp::SNMPWalkTable(kMib2 + "4.21", "public", Host(), rows, &keys));
-    ASSERT_EQ(rows.size(), 65u);
-    ASSERT_EQ(keys.size(), 65u);
-    const std::size_t routes = rows.size() / 13;
-    auto at = [&](std::size_t column, std::size_t route) { return rows[column * routes + route]; };
-    EXPECT_EQ(at(0, 0), "0.0.0.0");
-    EXPECT_EQ(at(6, 0), "203.0.113.1"); // ipRouteNextHop
-    EXPECT_EQ(at(7, 0), "4");           // ipRouteType indirect
-    EXPECT_EQ(at(8, 0), "2");           // ipRouteProto local
-    EXPECT_EQ(at(8, 1), "3");           // netmgmt
-    EXPECT_EQ(at(10, 3), "255.255.255.0");
-    EXPECT_EQ(at(12, 4), "0.0"); // ipRouteInfo
-    EXPECT_EQ(keys[0], "1.0.0.0.0");
-    EXPECT_EQ(keys[64], "13.203.0.113.1");
-}
-
-TEST_F(SimTransport, WalkOfAnEntryJoinsEachRowsColumns) {
-    std::vector<std::string> rows, keys;
-    ASSERT_TRUE(snmp::SNMPWalkTable(kMib2 + "7.5.1", "public", Host(), rows, &keys));
-    EXPECT_EQ(rows, (std::vector<std::string>{"0.0.0.0,53", "0.0.0.0,67", "0.0.0.0,161",
-                                              "192.168.1.254,1900"}));
-    EXPECT_EQ(keys, (std::vector<std::string>{"0.0.0.0.53", "0.0.0.0.67", "0.0.0.0.161",
-                                              "192.168.1.254.1900"}));
+    // A column as base: the dropped arc is the row's index, so every row shares the key "" and
+    // one line collects the whole column. It also runs into the end of the agent's view.
+    ASSERT_TRUE(snmp::SNMPWalkTable(kMib2 + "31.1.1.1.19", "public", Host(), rows));
+    EXPECT_EQ(rows, std::vector<std::string>{"0,0,0,0,0"});
 }
 
 TEST_F(SimTransport, OctetCountersGrowBetweenReads) {
@@ -271,26 +112,23 @@ TEST_F(SimTransport, OctetCountersGrowBetweenReads) {
         bool wide;
     };
     const Counter counters[] = {
-        {"31.1.1.1.6.7", 401000, true},  // ifHCInOctets, atm0
-        {"31.1.1.1.10.2", 415000, true}, // ifHCOutOctets, eth0
-        {"2.2.1.10.4", 400000, false},   // ifInOctets, ppp0
-        {"2.2.1.16.4", 52000, false},    // ifOutOctets, ppp0
+        {"31.1.1.1.6.7", 401000, true}, // ifHCInOctets, atm0
+        {"2.2.1.10.4", 400000, false},  // ifInOctets, ppp0
     };
-    std::vector<uint64_t> first;
+    uint64_t first[2], second[2];
     auto t0 = Clock::now();
-    for (const auto& c : counters)
-        first.push_back(ToU64(Get(kMib2 + c.suffix)));
+    for (std::size_t i = 0; i < 2; ++i)
+        first[i] = std::stoull(Get(kMib2 + counters[i].suffix));
     auto t1 = Clock::now();
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
     auto t2 = Clock::now();
-    std::vector<uint64_t> second;
-    for (const auto& c : counters)
-        second.push_back(ToU64(Get(kMib2 + c.suffix)));
+    for (std::size_t i = 0; i < 2; ++i)
+        second[i] = std::stoull(Get(kMib2 + counters[i].suffix));
     auto t3 = Clock::now();
 
     using Seconds = std::chrono::duration<double>;
     const double shortest = Seconds(t2 - t1).count(), longest = Seconds(t3 - t0).count();
-    for (std::size_t i = 0; i < std::size(counters); ++i) {
+    for (std::size_t i = 0; i < 2; ++i) {
         SCOPED_TRACE(counters[i].suffix);
         if (counters[i].wide) {
             EXPECT_GT(first[i], 0xFFFFFFFFull) << "a 64-bit value";
@@ -303,8 +141,15 @@ TEST_F(SimTransport, OctetCountersGrowBetweenReads) {
 }
 
 TEST_F(SimTransport, RequestIdsOnTheWire) {
+    // The probe: a community the router has no data for, so it crosses the wire unanswered.
+    constexpr long kProbeId = 777000111;
+    snmp::TSNMPRec probe;
+    probe.ID = kProbeId;
+    probe.Community = "capture-probe";
+    probe.PDUType = snmp::tag::GetRequest;
+    probe.AddVarBind(kSysDescr, "", snmp::tag::Null);
     WireCapture wire;
-    if (!wire.Start("127.0.0.1", Router().Port(), ProbeMessage(), kProbeId)) {
+    if (!wire.Start("127.0.0.1", SharedSimulatedRouter()->Port(), probe.Encode(), kProbeId)) {
         if (geteuid() != 0) GTEST_SKIP() << "capturing on lo needs root: " << wire.Error();
         FAIL() << "tshark: " << wire.Error();
     }
@@ -325,55 +170,19 @@ TEST_F(SimTransport, RequestIdsOnTheWire) {
         expected.emplace_back(id, 1);
         expected.emplace_back(id, 2);
     }
-    expected.emplace_back(1, 3);
-    expected.emplace_back(1, 2);
+    expected.insert(expected.end(), {{1, 3}, {1, 2}});
     EXPECT_EQ(wire.Finish(expected.size()), expected) << wire.Error();
 }
 
-TEST_F(SimTransport, WritableStringsKeepWhatIsSet) {
-    const std::string original = Get(kSysContact);
+TEST_F(SimTransport, WritableStringKeepsWhatIsSet) {
+    const std::string sysContact = kMib2 + "1.4.0";
+    const std::string original = Get(sysContact);
     ASSERT_EQ(original, "noc@example.net");
-    struct Case {
-        std::string name, value;
-    };
-    const Case cases[] = {
-        {"plain", "bench 3, rack B"},
-        {"octets", "a\x00"s + "b\xFF\x80"},
-        {"long", std::string(200, 'x')},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        EXPECT_TRUE(
-            snmp::SNMPSetValue(kSysContact, "public", Host(), snmp::tag::OctetString, c.value));
-        // snmpsim shares written values across communities, as a router shares its object.
-        std::string back;
-        EXPECT_TRUE(snmp::SNMPGetValue(kSysContact, "lanterns", Host(), back));
-        EXPECT_EQ(back, c.value);
-    }
-    EXPECT_TRUE(
-        snmp::SNMPSetValue(kSysContact, "public", Host(), snmp::tag::OctetString, original));
-    EXPECT_EQ(Get(kSysContact), original);
-}
-
-TEST_F(SimTransport, SetOfAReadOnlyObjectSucceedsButChangesNothing) {
-    EXPECT_TRUE(snmp::SNMPSetValue(kSysDescr, "public", Host(), snmp::tag::OctetString, "hacked"));
-    EXPECT_EQ(Get(kSysDescr), "Corvane R62GX ADSL router, TAVIX firmware 3.4.2");
-}
-
-TEST_F(SimTransport, OneSenderCarriesSeveralRequestsAndRemembersTheReplier) {
-    snmp::TSNMPSend send;
-    send.SetTarget(Host());
-    EXPECT_EQ(send.TargetPort, std::to_string(Router().Port()));
-    for (const char* suffix : {"1.5.0", "1.6.0", "2.1.0"}) {
-        send.Query.Clear();
-        send.Query.Community = "public";
-        send.Query.PDUType = snmp::tag::GetRequest;
-        send.Query.AddVarBind(kMib2 + suffix, "", snmp::tag::Null);
-        send.Reply.Clear();
-        ASSERT_TRUE(send.SendRequest()) << suffix;
-        EXPECT_EQ(send.RemoteHost, "127.0.0.1");
-        EXPECT_EQ(send.Reply.ErrorStatus, 0);
-        EXPECT_EQ(send.Reply.VarBindCount(), 1);
-    }
-    EXPECT_EQ(send.Reply.FindValue(kMib2 + "2.1.0"), "5");
+    // Zero and high octets, and longer than a one-octet length.
+    const std::string value = "a\x00"s + "b\xFF\x80" + std::string(200, 'x');
+    EXPECT_TRUE(snmp::SNMPSetValue(sysContact, "public", Host(), snmp::tag::OctetString, value));
+    // The agent shares written values across communities, as a router shares its object.
+    EXPECT_EQ(Get(sysContact, "lanterns"), value);
+    EXPECT_TRUE(snmp::SNMPSetValue(sysContact, "public", Host(), snmp::tag::OctetString, original));
+    EXPECT_EQ(Get(sysContact), original);
 }
