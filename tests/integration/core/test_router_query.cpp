@@ -5,27 +5,23 @@
 #include "RouterQuery.h"
 #include "TestSeams.h"
 #include "Transport.h"
-#include "UdpSocket.h"
 
 #include <chrono>
 #include <gtest/gtest.h>
-#include <memory>
 #include <string>
 
 using core::RouterQuery;
 using core::Sound;
-using testing_seams::CountingCursor;
-using testing_seams::RecordingSounds;
+using Oids = std::vector<std::string>;
 
 namespace {
 
-constexpr const char* SimDescr = "Corvane R62GX ADSL router, TAVIX firmware 3.4.2";
 const std::string Prefix = "1.3.6.1.2.1.";
 
 struct Harness {
     core::Settings settings;
-    RecordingSounds sounds;
-    CountingCursor cursor;
+    testing_seams::RecordingSounds sounds;
+    testing_seams::CountingCursor cursor;
     RouterQuery query{settings, sounds, cursor};
 
     explicit Harness(const std::string& address, const std::string& community = "public") {
@@ -34,11 +30,15 @@ struct Harness {
     }
 };
 
-// Waits until the agent has handled everything sent to it before: it answers in order, so the
-// reply to this read comes after every earlier request was recorded.
+std::string Failure(const std::string& address) {
+    return "Cannot communicate with Corvane router at " + address +
+           "\nplease check router IP address and community in options";
+}
+
+// Waits until the agent has handled everything sent before: it answers in order.
 void Drain(const fake::FakeAgent& agent) {
     std::string value;
-    snmp::SNMPGetValue("1.3.6.1.2.1.1.5.0", "public", agent.Address(), value);
+    snmp::SNMPGetValue(Prefix + "1.5.0", "public", agent.Address(), value);
 }
 
 } // namespace
@@ -59,24 +59,21 @@ TEST_P(Identity, PassesOnTavixOrTheEnterpriseNumberAfterTwoReads) {
     fake::FakeAgent agent;
     if (c.descr) agent.Add(Prefix + "1.1.0", c.descr, snmp::tag::OctetString);
     if (c.objectId) agent.Add(Prefix + "1.2.0", c.objectId, snmp::tag::ObjectId);
-    Harness h(agent.Address());
+    Harness h(agent.Address(), "lanterns");
 
     EXPECT_EQ(h.query.CorvanePresent(), c.passes);
     EXPECT_EQ(h.query.RouterPresent, c.passes);
     Drain(agent);
     const auto requests = agent.Requests();
     ASSERT_EQ(requests.size(), 3u); // sysDescr, sysObjectID whatever the first found, the drain
-    EXPECT_EQ(requests[0].oids, std::vector<std::string>{Prefix + "1.1.0"});
-    EXPECT_EQ(requests[1].oids, std::vector<std::string>{Prefix + "1.2.0"});
-    EXPECT_EQ(requests[0].community, "public");
-
-    if (c.passes) {
-        EXPECT_EQ(h.query.StatusText.toStdString(), c.descr ? c.descr : "NULL");
-        EXPECT_EQ(h.sounds.Count(Sound::Error), 0);
-    } else {
-        EXPECT_TRUE(h.query.StatusText.startsWith("Cannot communicate with Corvane router at "));
-        EXPECT_EQ(h.sounds.Count(Sound::Error), 1);
-    }
+    EXPECT_EQ(requests[0].oids, Oids{Prefix + "1.1.0"});
+    EXPECT_EQ(requests[1].oids, Oids{Prefix + "1.2.0"});
+    EXPECT_EQ(requests[0].community, "lanterns");
+    EXPECT_EQ(requests[0].pduType, snmp::tag::GetRequest);
+    EXPECT_EQ(requests[0].id, 1);
+    EXPECT_EQ(h.query.StatusText.toStdString(),
+              c.passes ? (c.descr ? c.descr : "NULL") : Failure(agent.Address()));
+    EXPECT_EQ(h.sounds.Count(Sound::Error), c.passes ? 0 : 1);
     // The success sound belongs to the full fetch, not to the check.
     EXPECT_EQ(h.sounds.Count(Sound::Information), 0);
 }
@@ -86,85 +83,27 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(IdentityCase{"TavixWithoutObjectId", "R62GX TAVIX 3.4", nullptr, true},
                     IdentityCase{"EnterpriseNumberWithoutDescr", nullptr, "1.3.6.1.4.1.40917.1",
                                  true},
-                    IdentityCase{"MarkIsCaseSensitive", "r62gx tavix", "1.3.6.1.4.1.9.1", false},
-                    IdentityCase{"AnswersWithoutObjects", nullptr, nullptr, false}),
+                    IdentityCase{"Neither", "Linux gateway 6.1", "1.3.6.1.4.1.8072.3.2.10", false},
+                    IdentityCase{"MarkIsCaseSensitive", "r62gx tavix", "1.3.6.1.4.1.9.1", false}),
     [](const testing::TestParamInfo<IdentityCase>& info) { return info.param.name; });
-
-TEST(IdentityCheck, SimulatedRouterPassesAndShowsItsDescription) {
-    ASSERT_NE(SharedSimulatedRouter(), nullptr) << "snmpsim did not start";
-    Harness h(SharedSimulatedRouter()->Address());
-    EXPECT_TRUE(h.query.CorvanePresent());
-    EXPECT_TRUE(h.query.RouterPresent);
-    EXPECT_EQ(h.query.StatusText.toStdString(), SimDescr);
-    EXPECT_EQ(h.sounds.Total(), 0);
-
-    // A wrong community is a silent agent: the check fails and the flag falls.
-    h.settings.Community = QStringLiteral("no-such-community");
-    EXPECT_FALSE(h.query.CorvanePresent());
-    EXPECT_FALSE(h.query.RouterPresent);
-}
-
-struct AgentIdentity {
-    const char* name;
-    const char* descr;
-    const char* objectId;
-    bool passes;
-};
-
-class SnmpdIdentity : public testing::TestWithParam<AgentIdentity> {};
-
-TEST_P(SnmpdIdentity, StandardAgentWithOtherIdentities) {
-    const AgentIdentity& c = GetParam();
-    NetSnmpAgent agent;
-    agent.SetIdentity(c.descr, c.objectId);
-    ASSERT_TRUE(agent.Start()) << agent.Output();
-    Harness h(agent.Address());
-    EXPECT_EQ(h.query.CorvanePresent(), c.passes);
-    EXPECT_EQ(h.query.StatusText.toStdString(),
-              c.passes ? std::string(c.descr)
-                       : "Cannot communicate with Corvane router at " + agent.Address() +
-                             "\nplease check router IP address and community in options");
-    EXPECT_EQ(h.sounds.Count(Sound::Error), c.passes ? 0 : 1);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Snmpd, SnmpdIdentity,
-    testing::Values(AgentIdentity{"EnterpriseNumberOnly", "Corvane R63 ADSL router",
-                                  ".1.3.6.1.4.1.40917.1", true},
-                    AgentIdentity{"TavixOnly", "R63 TAVIX 3.5.1", ".1.3.6.1.4.1.8072.3.2.10", true},
-                    AgentIdentity{"Neither", "Linux gateway 6.1", ".1.3.6.1.4.1.8072.3.2.10",
-                                  false}),
-    [](const testing::TestParamInfo<AgentIdentity>& info) { return info.param.name; });
 
 class SilentAddress : public testing::TestWithParam<bool> {};
 
 TEST_P(SilentAddress, FailsAfterOneShortReadWithTheTwoLineMessage) {
     const bool conBeep = GetParam();
-    snmp::UdpSocket silent; // bound, never answers
-    ASSERT_TRUE(silent.Bind("127.0.0.1", "0"));
-    const std::string address = "127.0.0.1:" + std::to_string(silent.LocalPort());
-    Harness h(address);
+    SilentUdpPort silent;
+    Harness h(silent.Address());
     h.settings.ConBeep = conBeep;
     h.query.RouterPresent = true; // left over from an earlier connection
 
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(h.query.CorvanePresent());
-    const auto waited = std::chrono::steady_clock::now() - start;
-
+    EXPECT_GE(std::chrono::steady_clock::now() - start,
+              std::chrono::milliseconds(RouterQuery::ShortTimeout - 50));
     EXPECT_FALSE(h.query.RouterPresent);
-    EXPECT_EQ(h.query.StatusText.toStdString(),
-              "Cannot communicate with Corvane router at " + address +
-                  "\nplease check router IP address and community in options");
-    EXPECT_EQ(h.sounds.Count(Sound::Error), conBeep ? 1 : 0);
-    EXPECT_EQ(h.sounds.Total(), conBeep ? 1 : 0);
-    // It waited for the identity read, and made no second read after it failed.
-    EXPECT_GE(waited, std::chrono::milliseconds(RouterQuery::ShortTimeout - 50));
-    int datagrams = 0;
-    std::string datagram;
-    snmp::SockAddr from;
-    while (silent.WaitReadable(0) && silent.RecvFrom(datagram, from))
-        ++datagrams;
-    EXPECT_EQ(datagrams, 1);
+    EXPECT_EQ(h.query.StatusText.toStdString(), Failure(silent.Address()));
+    EXPECT_EQ(h.sounds.Played(), conBeep ? std::vector{Sound::Error} : std::vector<Sound>{});
+    EXPECT_EQ(silent.Received(), 1); // no second read after the first failed
 }
 
 INSTANTIATE_TEST_SUITE_P(ConBeep, SilentAddress, testing::Bool(),
@@ -178,8 +117,8 @@ struct ReadCase {
     const char* name;
     const char* suffix;
     bool rawData;
-    bool answers;         // the exchange succeeds
-    const char* expected; // value text
+    bool answers; // the exchange succeeds
+    const char* expected;
 };
 
 class SingleRead : public testing::TestWithParam<ReadCase> {};
@@ -187,10 +126,8 @@ class SingleRead : public testing::TestWithParam<ReadCase> {};
 TEST_P(SingleRead, MissingValuesReadNullUnlessRawData) {
     const ReadCase& c = GetParam();
     ASSERT_NE(SharedSimulatedRouter(), nullptr);
-    snmp::UdpSocket silent;
-    ASSERT_TRUE(silent.Bind("127.0.0.1", "0"));
-    const std::string address = c.answers ? SharedSimulatedRouter()->Address()
-                                          : "127.0.0.1:" + std::to_string(silent.LocalPort());
+    SilentUdpPort silent;
+    const std::string address = c.answers ? SharedSimulatedRouter()->Address() : silent.Address();
     Harness h(address);
     h.settings.RawData = c.rawData;
     std::string value = "stale";
@@ -215,11 +152,8 @@ TEST(SingleRead, ConfiguredReadUsesTheSettingsAddressAndCommunity) {
     agent.Add(Prefix + "4.1.0", "1");
     Harness h(agent.Address(), "lanterns");
     EXPECT_EQ(h.query.Get("4.1.0"), "1");
-    const auto requests = agent.Requests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].community, "lanterns");
-    EXPECT_EQ(requests[0].pduType, snmp::tag::GetRequest);
-    EXPECT_EQ(requests[0].id, 1);
+    ASSERT_EQ(agent.Requests().size(), 1u);
+    EXPECT_EQ(agent.Requests()[0].community, "lanterns");
 }
 
 // --- system strings -----------------------------------------------------------------------------
@@ -240,16 +174,12 @@ TEST_P(SetString, ShowsWhatTheRouterHoldsAfterwards) {
     Harness h(agent.Address(), c.community);
     ASSERT_TRUE(h.query.CorvanePresent()) << h.query.StatusText.toStdString();
 
-    const std::string oid = Prefix + c.suffix;
-    std::string before;
+    const std::string oid = Prefix + c.suffix, typed = "ops desk, room 4";
+    std::string before, result, after;
     ASSERT_TRUE(snmp::SNMPGetValue(oid, "public", agent.Address(), before));
-    const std::string typed = "ops desk, room 4";
     ASSERT_NE(before, typed);
-
-    std::string result;
     h.query.SetSNMPString(c.suffix, typed, result);
     EXPECT_EQ(result, c.takes ? typed : before);
-    std::string after;
     snmp::SNMPGetValue(oid, "public", agent.Address(), after);
     EXPECT_EQ(after, result);
     EXPECT_EQ(h.cursor.BusyCount(), 1);
@@ -259,7 +189,6 @@ TEST_P(SetString, ShowsWhatTheRouterHoldsAfterwards) {
 INSTANTIATE_TEST_SUITE_P(
     Snmpd, SetString,
     testing::Values(SetCase{"ContactWithReadWriteCommunity", "private", "1.4.0", true},
-                    SetCase{"LocationWithReadWriteCommunity", "private", "1.6.0", true},
                     SetCase{"RefusedThroughReadOnlyCommunity", "public", "1.5.0", false},
                     SetCase{"RefusedReadOnlyObject", "private", "1.1.0", false}),
     [](const testing::TestParamInfo<SetCase>& info) { return info.param.name; });
@@ -268,12 +197,10 @@ TEST(SetString, AbsentRouterSendsNothingAndKeepsTheTypedText) {
     fake::FakeAgent agent;
     agent.Add(Prefix + "1.4.0", "old", snmp::tag::OctetString);
     Harness h(agent.Address());
-    ASSERT_FALSE(h.query.RouterPresent);
     std::string result = "something else";
     h.query.SetSNMPString("1.4.0", "typed", result);
     EXPECT_EQ(result, "typed");
-    Drain(agent);
-    EXPECT_EQ(agent.Requests().size(), 1u); // the drain alone
+    EXPECT_TRUE(agent.Requests().empty());
     EXPECT_EQ(h.cursor.BusyCount(), 0);
 }
 
