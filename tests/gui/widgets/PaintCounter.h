@@ -16,18 +16,14 @@ public:
     // coalesced and delivered from the event loop, so it waits: until the first paint arrives,
     // then a little longer to catch any second one (or the full quiet period when none comes).
     template <typename Action> int PaintsAfter(Action action) {
-        Settle();
+        QTest::qWait(30); // let earlier paints through first
+        QCoreApplication::processEvents();
         count_ = 0;
         action();
         // Zero paints is a valid answer, so the wait may time out.
         static_cast<void>(QTest::qWaitFor([this] { return count_ > 0; }, 300));
         QTest::qWait(30);
         return count_;
-    }
-
-    void Settle() {
-        QTest::qWait(30);
-        QCoreApplication::processEvents();
     }
 
 protected:
