@@ -7,6 +7,7 @@
 
 #include <QGuiApplication>
 #include <QTest>
+#include <tuple>
 
 using namespace widgets;
 
@@ -57,17 +58,23 @@ void ArtworkTest::imagesHaveTheirSizes() {
 
 void ArtworkTest::drawnSharpAtTheScreensRatio() {
     const int r = int(ratio_);
-    // The cell's shared outline (logical columns 163-164) covers every device pixel of it.
+    // A counter-page cell: its parts share one outline (logical columns 163-164), the value
+    // part's outline runs round its other three sides, and each covers every device pixel.
     tRazCell cell;
     cell.resize(260, 24);
     cell.SetSeperator(165);
     cell.SetPen(QPen(Qt::red, 2));
     const QImage image = cell.grab().toImage();
     QCOMPARE(image.size(), QSize(260, 24) * r);
-    QCOMPARE(image.pixelColor(163 * r - 1, 12 * r), QColor(0, 128, 192));
-    for (int x = 163 * r; x < 165 * r; ++x)
-        QCOMPARE(image.pixelColor(x, 12 * r), QColor(Qt::red));
-    QCOMPARE(image.pixelColor(165 * r, 12 * r), QColor(Qt::white));
+    const QColor fill1(0, 128, 192), red(Qt::red), white(Qt::white);
+    const std::tuple<int, int, QColor> pixels[] = {
+        {162, 12, fill1}, {163, 12, red}, {164, 12, red}, {165, 12, white}, {257, 12, white},
+        {258, 12, red},   {259, 12, red}, {200, 1, red},  {200, 2, red},    {200, 3, white},
+        {200, 21, white}, {200, 22, red}, {200, 23, red}};
+    for (const auto& [x, y, colour] : pixels)
+        for (const int d : {0, r - 1})
+            QVERIFY2(image.pixelColor(x * r + d, y * r + d) == colour,
+                     qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
 
     // A button draws its image pixel for pixel, not scaled up from the small one.
     tImageList list;
