@@ -53,6 +53,7 @@ struct WalkCase {
 
 class Walks : public testing::TestWithParam<WalkCase> {};
 
+// A sparse table and a walk cut short: SparseTable in test_statistics, through a real walk.
 TEST_P(Walks, ValuesStayInTheRowTheirIndexNames) {
     const WalkCase& c = GetParam();
     EXPECT_EQ(LayOutTable(Headings, c.walk.values, c.walk.keys), c.expected);
@@ -61,25 +62,10 @@ TEST_P(Walks, ValuesStayInTheRowTheirIndexNames) {
 INSTANTIATE_TEST_SUITE_P(
     Tables, Walks,
     testing::Values(
-        WalkCase{"Complete",
-                 ColumnByColumn({{{"10.0.0.1", "x1"}, {"10.0.0.2", "x2"}},
-                                 {{"10.0.0.1", "y1"}, {"10.0.0.2", "y2"}},
-                                 {{"10.0.0.1", "z1"}, {"10.0.0.2", "z2"}}}),
-                 {"a\tx1", "b\ty1", "c\tz1", Dashes, "a\tx2", "b\ty2", "c\tz2", Dashes}},
-        // Row 2 lacks column b: by position, z1 would land in row 1's b line.
-        WalkCase{
-            "Sparse",
-            ColumnByColumn({{{"1", "x1"}, {"2", "x2"}}, {{"1", "y1"}}, {{"1", "z1"}, {"2", "z2"}}}),
-            {"a\tx1", "b\ty1", "c\tz1", Dashes, "a\tx2", "b\t", "c\tz2", Dashes}},
         // A row that first appears in a later column still gets its own row, after the others.
         WalkCase{"RowOnlyInLaterColumn",
                  ColumnByColumn({{{"1", "x1"}}, {{"1", "y1"}, {"5", "y5"}}, {{"1", "z1"}}}),
                  {"a\tx1", "b\ty1", "c\tz1", Dashes, "a\t", "b\ty5", "c\t", Dashes}},
-        // The walk failed in column b: what arrived stays in its rows, the rest is empty.
-        WalkCase{"CutShort",
-                 ColumnByColumn({{{"1", "x1"}, {"2", "x2"}, {"3", "x3"}}, {{"1", "y1"}}, {}}),
-                 {"a\tx1", "b\ty1", "c\t", Dashes, "a\tx2", "b\t", "c\t", Dashes, "a\tx3", "b\t",
-                  "c\t", Dashes}},
         // Columns the page has no heading for (and keys without a column) are dropped.
         WalkCase{"ForeignColumns",
                  Walk{{"x1", "q", "y1", "z1", "w"}, {"1.7", "9.7", "2.7", "3.7", "junk"}},
