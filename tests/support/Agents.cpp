@@ -23,11 +23,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-int RemainingMs(Clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
 // A UDP socket bound to ip:port (port 0: the system picks one); -1 on failure.
 int BoundUdpSocket(const std::string& ip, int port, int& boundPort) {
     sockaddr_in addr{};
@@ -59,6 +54,12 @@ bool SaysReady(const std::string& output) {
 }
 
 } // namespace
+
+int RemainingMs(std::chrono::steady_clock::time_point deadline) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
+}
 
 SimulatedRouter* SharedSimulatedRouter() {
     static std::unique_ptr<SimulatedRouter> router = [] {

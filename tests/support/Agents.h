@@ -9,6 +9,7 @@
 // Standard library and POSIX only, so GoogleTest and QtTest tests can both use it.
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <sys/types.h>
 #include <vector>
@@ -108,6 +109,9 @@ private:
 
 // A UDP port on `ip` that was free a moment ago (bound to port 0, read back, released); 0 when
 // none could be found.
+// Milliseconds left until `deadline`, never negative: the timeout for poll().
+int RemainingMs(std::chrono::steady_clock::time_point deadline);
+
 int FreeUdpPort(const std::string& ip = "127.0.0.1");
 
 // The source tree: LINESCOPE_SOURCE_DIR, else the tree this library was built from.

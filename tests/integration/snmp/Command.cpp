@@ -1,5 +1,7 @@
 #include "Command.h"
 
+#include "Agents.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <chrono>
@@ -19,11 +21,6 @@ extern char** environ;
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-int RemainingMs(Clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
 
 // Spawns args with stdout and stderr on pipes of their own and stdin on /dev/null; SIGINT and
 // SIGPIPE at their defaults even when the test runner ignores them.
