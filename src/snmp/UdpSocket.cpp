@@ -78,6 +78,12 @@ std::string CString(std::string_view text) {
     return std::string(text);
 }
 
+#ifdef _WIN32
+constexpr int NoSuchHost = WSAHOST_NOT_FOUND;
+#else
+constexpr int NoSuchHost = EAI_NONAME;
+#endif
+
 } // namespace
 
 std::string SockAddr::IpText() const {
@@ -124,11 +130,7 @@ bool UdpSocket::Resolve(std::string_view host, std::string_view port, SockAddr& 
     in_addr direct{};
     if (h.empty()) {
         // No host is no address: "any" would quietly mean this machine as a destination.
-#ifdef _WIN32
-        error_ = WSAHOST_NOT_FOUND;
-#else
-        error_ = EAI_NONAME;
-#endif
+        error_ = NoSuchHost;
         return false;
     }
     bool numericHost = inet_pton(AF_INET, h.c_str(), &direct) == 1;
@@ -169,10 +171,10 @@ bool UdpSocket::Resolve(std::string_view host, std::string_view port, SockAddr& 
     int rc = getaddrinfo(h.c_str(), p.empty() ? "0" : p.c_str(), &hints, &found);
     if (rc != 0 || found == nullptr) {
 #ifdef _WIN32
-        error_ = rc != 0 ? rc : WSAHOST_NOT_FOUND;
+        error_ = rc != 0 ? rc : NoSuchHost;
 #else
-        error_ = rc == EAI_SYSTEM ? errno : (rc != 0 ? rc : EAI_NONAME);
-        if (error_ == 0) error_ = EAI_NONAME;
+        error_ = rc == EAI_SYSTEM ? errno : (rc != 0 ? rc : NoSuchHost);
+        if (error_ == 0) error_ = NoSuchHost;
 #endif
         if (found != nullptr) freeaddrinfo(found);
         return false;
@@ -189,11 +191,7 @@ bool UdpSocket::Resolve(std::string_view host, std::string_view port, SockAddr& 
         }
     }
     freeaddrinfo(found);
-#ifdef _WIN32
-    error_ = WSAHOST_NOT_FOUND;
-#else
-    error_ = EAI_NONAME;
-#endif
+    error_ = NoSuchHost;
     return false;
 }
 
