@@ -197,13 +197,16 @@ private:
     void UpdateGroupCells(int group, std::span<const std::string> values);
     void GroupRefresh(int group);
     void SystemHeadlines();
-    void SetSystemString(QLineEdit* edit, std::string_view oidSuffix);
+    void SetSystemString(QLineEdit* edit, std::size_t entry);
     void IntfSelect(int view);
     void ADSLSelect(int view);
     void TableSelect(int view);
     void ShowTableLines();
     // Shows the messages of values the last fetch could not format.
     void ReportErrors(bool fromTimer = false);
+    // Ends a handler that talked to the router: a router lost meanwhile is shown as absent, then
+    // the fetch's messages are reported.
+    void Settled(bool wasPresent, bool fromTimer = false);
 
     app::WindowSeams seams_;
     core::Settings settings_;

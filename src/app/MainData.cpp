@@ -54,11 +54,25 @@ void TForm1::UpdateAllCells() {
 }
 
 void TForm1::GetAllData() {
-    stats_.GetAllData(); // identity check, then every group under the busy cursor
+    // Identity check, then every group under the busy cursor. A router that fails the check, or
+    // is lost half-way, leaves nothing of a previous router on the pages.
+    stats_.GetAllData();
     Label("StaticText5")->setText(query_.StatusText);
     // The full fetch walked the selected table again; the view follows it.
-    if (query_.RouterPresent && stats_.TableView != 0) ShowTableLines();
+    ShowTableLines();
+    lastTimerReport_.clear();
     ReportErrors();
+}
+
+void TForm1::Settled(bool wasPresent, bool fromTimer) {
+    if (wasPresent && !query_.RouterPresent) {
+        // Lost during this exchange: the pages show what a failed identity check shows.
+        stats_.ForgetRouter();
+        Label("StaticText5")->setText(query_.StatusText);
+        UpdateAllCells();
+        ShowTableLines();
+    }
+    ReportErrors(fromTimer);
 }
 
 void TForm1::ReportErrors(bool fromTimer) {
@@ -150,26 +164,42 @@ void TForm1::SystemHeadlines() {
     Label("Label23")->setText(stats_.Label23);
 }
 
-void TForm1::SetSystemString(QLineEdit* edit, std::string_view oidSuffix) {
+void TForm1::SetSystemString(QLineEdit* edit, std::size_t entry) {
+    const bool wasPresent = query_.RouterPresent;
     std::string result;
-    query_.SetSNMPString(oidSuffix, Octets(edit->text()), result);
-    edit->setText(Latin1(result));
+    using Result = core::RouterQuery::SetResult;
+    switch (query_.SetSNMPString(mib::SystemMIB[entry].OID, Octets(edit->text()), result)) {
+    case Result::Done:
+        stats_.SystemValues[entry] = result;
+        edit->setText(Latin1(result));
+        break;
+    case Result::NotSent:
+        break;
+    case Result::NoAnswer:
+        // Never left looking accepted: the edit goes back to what the router held.
+        edit->setText(Latin1(stats_.SystemValues[entry]));
+        stats_.Errors.push_back(std::string(mib::SystemMIB[entry].Label) +
+                                " was not set: the router did not answer.");
+        break;
+    }
+    Settled(wasPresent);
 }
 
 void TForm1::SystemBtnSet1Click() {
-    SetSystemString(Edit("Edit3"), "1.4.0");
+    SetSystemString(Edit("Edit3"), 1);
 }
 void TForm1::SystemBtnSet2Click() {
-    SetSystemString(Edit("Edit4"), "1.5.0");
+    SetSystemString(Edit("Edit4"), 2);
 }
 void TForm1::SystemBtnSet3Click() {
-    SetSystemString(Edit("Edit5"), "1.6.0");
+    SetSystemString(Edit("Edit5"), 3);
 }
 
 void TForm1::SystemBtnRefreshClick() {
-    if (query_.RouterPresent) stats_.SystemGetData();
+    const bool wasPresent = query_.RouterPresent;
+    if (wasPresent) stats_.SystemGetData();
     SystemUpdateCells();
-    ReportErrors();
+    Settled(wasPresent);
 }
 
 // ---- Interfaces ---------------------------------------------------------------------------------
@@ -197,13 +227,14 @@ void TForm1::ifxUpdateCells() {
 }
 
 void TForm1::IntfSelect(int view) {
+    const bool wasPresent = query_.RouterPresent;
     if (!stats_.SelectIntfView(view)) return; // already shown: no fetch, no repaint
     ToggleIntButtons(view);
     static const char* const headings[] = {"Ethernet", "WAN Uplink", "Ethernet (ifX)",
                                            "WAN Uplink (ifX)"};
     Label("Label11")->setText(QString::fromLatin1(headings[view - 1]));
     interfacesUpdateCells();
-    ReportErrors();
+    Settled(wasPresent);
 }
 
 void TForm1::IntfBtnLANClick() {
@@ -220,9 +251,10 @@ void TForm1::IntfBtnWANXClick() {
 }
 
 void TForm1::IntfBtnRefreshClick() {
-    if (query_.RouterPresent) stats_.interfacesGetData();
+    const bool wasPresent = query_.RouterPresent;
+    if (wasPresent) stats_.interfacesGetData();
     interfacesUpdateCells();
-    ReportErrors();
+    Settled(wasPresent);
 }
 
 // ---- ADSL-Line ----------------------------------------------------------------------------------
@@ -235,12 +267,13 @@ void TForm1::ADSLUpdateCells() {
 }
 
 void TForm1::ADSLSelect(int view) {
+    const bool wasPresent = query_.RouterPresent;
     if (!stats_.SelectADSLView(view)) return;
     ToggleADSLButtons(view);
     Label("Label15")->setText(view == 1 ? QStringLiteral("UpStream(ATU-R)")
                                         : QStringLiteral("DownStream(ATU-C)"));
     ADSLUpdateCells();
-    ReportErrors();
+    Settled(wasPresent);
 }
 
 void TForm1::ADSLBtnUpStreamClick() {
@@ -251,9 +284,10 @@ void TForm1::ADSLBtnDownStreamClick() {
 }
 
 void TForm1::ADSLBtnRefreshClick() {
-    if (query_.RouterPresent) stats_.ADSLGetData();
+    const bool wasPresent = query_.RouterPresent;
+    if (wasPresent) stats_.ADSLGetData();
     ADSLUpdateCells();
-    ReportErrors();
+    Settled(wasPresent);
 }
 
 // ---- Protocol counters --------------------------------------------------------------------------
@@ -281,7 +315,8 @@ void TForm1::snmpUpdateCells() {
 }
 
 void TForm1::GroupRefresh(int group) {
-    const bool fetch = query_.RouterPresent;
+    const bool wasPresent = query_.RouterPresent;
+    const bool fetch = wasPresent;
     switch (group) {
     case 0:
         if (fetch) stats_.ipGetData();
@@ -304,7 +339,7 @@ void TForm1::GroupRefresh(int group) {
         snmpUpdateCells();
         break;
     }
-    ReportErrors();
+    Settled(wasPresent);
 }
 
 void TForm1::IPBtnRefreshClick() {
@@ -335,12 +370,13 @@ void TForm1::ShowTableLines() {
 }
 
 void TForm1::TableSelect(int view) {
+    const bool wasPresent = query_.RouterPresent;
     if (!stats_.SelectTable(view)) return; // already shown: nothing is sent
     ToggleTabButtons(view);
     Label("Label12")->setText(Latin1(mib::TableNames[view]));
     // While the router is absent nothing was fetched and the view keeps what it showed.
     if (query_.RouterPresent) ShowTableLines();
-    ReportErrors();
+    Settled(wasPresent);
 }
 
 void TForm1::TableBtnAddrClick() {
@@ -363,7 +399,7 @@ void TForm1::TableBtnRefreshClick() {
     if (!query_.RouterPresent) return;
     stats_.tablesGetData();
     ShowTableLines();
-    ReportErrors();
+    Settled(true);
 }
 
 void TForm1::TableBtnSaveClick() {

@@ -206,9 +206,10 @@ void TForm1::SetRefreshTimer() {
 
 void TForm1::Timer1Timer() {
     if (reporting_) return; // a tick that comes while an error box is open
-    if (query_.RouterPresent) stats_.SystemGetData();
+    const bool wasPresent = query_.RouterPresent;
+    if (wasPresent) stats_.SystemGetData();
     SystemUpdateCellValues();
-    ReportErrors(true);
+    Settled(wasPresent, true);
 }
 
 void TForm1::ShowPage(int togglePosition) {

@@ -271,6 +271,8 @@ std::string StrToTime(std::string_view text, int64_t routerUpTime, bool relative
         else
             t = routerUpTime - t;
     }
+    // A change said to lie ahead of the uptime has no duration to show.
+    if (t < 0) return "NULL";
     const int64_t days = t / 8640000;
     int64_t r = t % 8640000;
     const int64_t hours = r / 360000;

@@ -22,6 +22,20 @@ std::string Lookup(std::span<const std::string_view> table, const std::string& v
     return mib::EnumLookup(table, value);
 }
 
+// An object the router did not answer reads "NULL" in every view; formatted, it would pass for
+// a believable "0 dB" or "0 KB".
+bool Unanswered(const std::string& value) {
+    return value.empty() || value == "NULL";
+}
+
+template <typename Format> void FormatIn(std::string& value, Format format) {
+    value = Unanswered(value) ? std::string("NULL") : format(value);
+}
+
+std::string WithUnit(const std::string& value, std::string_view unit) {
+    return value + std::string(unit);
+}
+
 // ifType numbers the Interfaces page names.
 std::string InterfaceTypeText(const std::string& value) {
     static constexpr std::pair<std::string_view, std::string_view> names[] = {
@@ -53,20 +67,40 @@ void Statistics::FetchGroup(std::span<const mib::TMIBEntry> entries, std::span<s
         values[i] = query_.Get(std::string(entries[i].OID) + index);
 }
 
-void Statistics::FormatBytes(std::string& value) {
+void Statistics::FormatBytes(std::string& value, const mib::TMIBEntry& entry,
+                             const std::string& index) {
+    if (Unanswered(value)) {
+        value = "NULL";
+        return;
+    }
     try {
         value = StrToBytes(value);
     } catch (const ConversionError& error) {
-        Errors.emplace_back(error.what());
+        // Named by label and object, since several cells share a label ("Data In").
+        Errors.push_back(std::string(entry.Label) + " (" + Full(entry.OID) + index +
+                         "): " + error.what());
     }
 }
 
+void Statistics::ForgetRouter() {
+    StaticText6.clear();
+    StaticText7.clear();
+    StaticText8.clear();
+    Label22 = QStringLiteral("LAN");
+    Label23 = QStringLiteral("WAN");
+    LanIpAddress.clear();
+    LanNetMask.clear();
+    WanIpAddress.clear();
+    WanNetMask.clear();
+    TableLines.clear();
+    for (std::size_t i = 1; i <= 3; ++i)
+        SystemValues[i].clear();
+}
+
 void Statistics::FindInterfaceIndices() {
-    const std::string host = query_.Host();
-    const std::string community = query_.Community();
     const auto get = [&](const std::string& suffix) {
         std::string value;
-        snmp::SNMPGetValue(Full(suffix), community, host, value);
+        query_.GetFull(Full(suffix), value);
         return value;
     };
 
@@ -87,8 +121,7 @@ void Statistics::FindInterfaceIndices() {
         std::string value;
         // A router that counts more interfaces than it lists answers with the next column's
         // first value (a description, a type); that is no interface index.
-        if (snmp::SNMPGetNextValue(oid, community, host, value) && oid.starts_with(column))
-            index[n] = LeadingInteger(value);
+        if (query_.GetNext(oid, value) && oid.starts_with(column)) index[n] = LeadingInteger(value);
     }
     for (int k = 1; k <= n; ++k)
         type[k] = LeadingInteger(get("2.2.1.3." + std::to_string(index[k])));
@@ -115,78 +148,100 @@ void Statistics::FindInterfaceIndices() {
     InterfaceCount = n;
 }
 
+void Statistics::TakeRouterUpTime(const std::string& value) {
+    RouterUpTimeKnown = !Unanswered(value);
+    RouterUpTime = LeadingInteger(value);
+}
+
 void Statistics::UpdateRouterUpTime() {
-    RouterUpTime = LeadingInteger(query_.Get("1.3.0"));
+    TakeRouterUpTime(query_.Get("1.3.0"));
+}
+
+std::string Statistics::TimeSince(const std::string& value) const {
+    // Without the uptime, or with a change said to lie ahead of it, there is no duration to show.
+    if (!RouterUpTimeKnown || Unanswered(value)) return "NULL";
+    return StrToTime(value, RouterUpTime, true, false);
 }
 
 void Statistics::SystemGetData() {
     if (!query_.RouterPresent) return;
 
     for (int i = 0; i < mib::SystemMIBLength; ++i) {
-        const std::string* index = nullptr;
-        switch (i) {
-        case 5:
-        case 7:
-        case 8:
-        case 19:
-            index = &LanIfIndex;
-            break;
-        case 6:
-        case 20:
-        case 21:
-        case 22:
-        case 23:
-            index = &WanIfIndex;
-            break;
-        case 9:
-        case 10:
-            index = &WanIfxIndex;
-            break;
-        default:
-            if (i >= 11 && i <= 18) index = &AdslIfIndex;
-        }
+        // The three system strings are edited and written back: an empty one stays empty.
         SystemValues[i] =
-            query_.Get(std::string(mib::SystemMIB[i].OID) + (index ? *index : std::string()));
+            query_.Get(std::string(mib::SystemMIB[i].OID) + SystemIndex(i), i >= 1 && i <= 3);
     }
 
     // The headlines use the raw values, so they read the same in both RawData modes.
-    RouterUpTime = LeadingInteger(SystemValues[0]);
-    const QDateTime started = clock_.Now().addMSecs(-UpTimeMSecs(RouterUpTime));
-    const QLocale locale = QLocale::system();
-    StaticText6 = QStringLiteral("Router initialized on ") +
-                  locale.toString(started.date(), QLocale::LongFormat) + QStringLiteral(" at ") +
-                  locale.toString(started.time(), QLocale::LongFormat);
-    StaticText7 = QStringLiteral("Router uptime:  ") +
-                  Latin1(StrToTime(SystemValues[0], RouterUpTime, false, true));
+    TakeRouterUpTime(SystemValues[0]);
+    const QString unknown = QStringLiteral("NULL");
+    if (RouterUpTimeKnown) {
+        const QDateTime started = clock_.Now().addMSecs(-UpTimeMSecs(RouterUpTime));
+        const QLocale locale = QLocale::system();
+        StaticText6 = QStringLiteral("Router initialized on ") +
+                      locale.toString(started.date(), QLocale::LongFormat) +
+                      QStringLiteral(" at ") + locale.toString(started.time(), QLocale::LongFormat);
+        StaticText7 = QStringLiteral("Router uptime:  ") +
+                      Latin1(StrToTime(SystemValues[0], RouterUpTime, false, true));
+    } else {
+        StaticText6 = QStringLiteral("Router initialized on ") + unknown;
+        StaticText7 = QStringLiteral("Router uptime:  ") + unknown;
+    }
     const bool wanUp = SystemValues[20] == "1";
     Label23 = wanUp ? QStringLiteral("WAN (up)") : QStringLiteral("WAN (down)");
+    const std::string connection = SystemValues[23];
     StaticText8 = (wanUp ? QStringLiteral("Connection uptime:  ")
                          : QStringLiteral("Connection downtime:  ")) +
-                  Latin1(StrToTime(SystemValues[23], RouterUpTime, true, true));
+                  (RouterUpTimeKnown && !Unanswered(connection)
+                       ? Latin1(StrToTime(connection, RouterUpTime, true, true))
+                       : unknown);
     Label22 = SystemValues[19] == "1" ? QStringLiteral("LAN (up)") : QStringLiteral("LAN (down)");
     UseHCCounters = !(SystemValues[9] == "NULL" || SystemValues[9].empty());
 
     if (!settings_.RawData) {
         if (SystemValues[4] == "72") SystemValues[4] = "end-to-end + applications";
         for (int i : {7, 8, 9, 10, 21, 22})
-            FormatBytes(SystemValues[i]);
-        SystemValues[11] = StrToSpeed(SystemValues[11]);
-        SystemValues[12] = StrTodB(SystemValues[12]);
-        SystemValues[13] = StrTodB(SystemValues[13]) + "m";
-        SystemValues[14] = StrTodB(SystemValues[14]);
-        SystemValues[15] = StrToSpeed(SystemValues[15]);
-        SystemValues[16] = StrTodB(SystemValues[16]);
-        SystemValues[17] = StrTodB(SystemValues[17]) + "m";
-        SystemValues[18] = StrTodB(SystemValues[18]);
+            FormatBytes(SystemValues[i], mib::SystemMIB[i], SystemIndex(i));
+        const auto dBm = [](const std::string& v) { return WithUnit(StrTodB(v), "m"); };
+        const auto speed = [](const std::string& v) { return StrToSpeed(v); };
+        const auto dB = [](const std::string& v) { return StrTodB(v); };
+        for (int i : {11, 15})
+            FormatIn(SystemValues[i], speed);
+        for (int i : {12, 14, 16, 18})
+            FormatIn(SystemValues[i], dB);
+        for (int i : {13, 17})
+            FormatIn(SystemValues[i], dBm);
     }
 
     GetRouterIPNM();
 }
 
+const std::string& Statistics::SystemIndex(int entry) const {
+    static const std::string none;
+    switch (entry) {
+    case 5:
+    case 7:
+    case 8:
+    case 19:
+        return LanIfIndex;
+    case 6:
+    case 20:
+    case 21:
+    case 22:
+    case 23:
+        return WanIfIndex;
+    case 9:
+    case 10:
+        return WanIfxIndex;
+    default:
+        return entry >= 11 && entry <= 18 ? AdslIfIndex : none;
+    }
+}
+
 void Statistics::GetRouterIPNM() {
     std::vector<std::string> values;
     std::vector<std::string> keys;
-    snmp::SNMPWalkTable(Full("4.20"), query_.Community(), query_.Host(), values, &keys);
+    ReportWalkEnd(query_.Walk("4.20", values, keys), mib::TableNames[1]);
 
     // Rows are matched by the ifIndex each row carries; a later row overrides an earlier one.
     std::vector<std::vector<bool>> present;
@@ -227,14 +282,14 @@ void Statistics::intfGetData(const std::string& index) {
     UpdateRouterUpTime();
     FetchGroup(mib::IfMIB, IntfValues, index);
     if (settings_.RawData) return;
-    IntfValues[3] = StrToSpeed(IntfValues[3]);
-    IntfValues[4] = StrToMAC(IntfValues[4]);
+    FormatIn(IntfValues[3], [](const std::string& v) { return StrToSpeed(v); });
+    FormatIn(IntfValues[4], [](const std::string& v) { return StrToMAC(v); });
     IntfValues[5] = Lookup(mib::UpDownText, IntfValues[5]);
     IntfValues[6] = Lookup(mib::UpDownText, IntfValues[6]);
     IntfValues[1] = InterfaceTypeText(IntfValues[1]);
-    IntfValues[7] = StrToTime(IntfValues[7], RouterUpTime, true, false);
-    FormatBytes(IntfValues[8]);
-    FormatBytes(IntfValues[14]);
+    IntfValues[7] = TimeSince(IntfValues[7]);
+    FormatBytes(IntfValues[8], mib::IfMIB[8], index);
+    FormatBytes(IntfValues[14], mib::IfMIB[14], index);
 }
 
 void Statistics::ifxGetData(const std::string& index) {
@@ -243,8 +298,8 @@ void Statistics::ifxGetData(const std::string& index) {
     IfxValues[13] = Lookup(mib::EnableText, IfxValues[13]);
     IfxValues[15] = Lookup(mib::TruthText, IfxValues[15]);
     IfxValues[16] = Lookup(mib::TruthText, IfxValues[16]);
-    FormatBytes(IfxValues[5]);
-    FormatBytes(IfxValues[9]);
+    FormatBytes(IfxValues[5], mib::IfXMIB[5], index);
+    FormatBytes(IfxValues[9], mib::IfXMIB[9], index);
 }
 
 void Statistics::ADSLGetData() {
@@ -264,18 +319,19 @@ void Statistics::ADSLAturGetData() {
 void Statistics::ADSLGetDataFrom(std::span<const mib::TMIBEntry> entries) {
     FetchGroup(entries.first(mib::AtucMIBLength), ADSLValues, AdslIfIndex);
     if (settings_.RawData) return;
-    ADSLValues[3] = StrTodB(ADSLValues[3]);
-    ADSLValues[4] = StrTodB(ADSLValues[4]);
-    if (ADSLValues[5] != "NULL" && !ADSLValues[5].empty()) {
+    const auto dB = [](const std::string& v) { return StrTodB(v); };
+    const auto speed = [](const std::string& v) { return StrToSpeed(v); };
+    FormatIn(ADSLValues[3], dB);
+    FormatIn(ADSLValues[4], dB);
+    if (!Unanswered(ADSLValues[5])) {
         CurrStatus status = StrToCurrStatus(ADSLValues[5]);
         ADSLValues[5] = std::move(status.text);
         ADSLStatusWidth = status.width;
     }
-    ADSLValues[6] = StrTodB(ADSLValues[6]) + "m";
-    ADSLValues[7] = StrToSpeed(ADSLValues[7]);
-    ADSLValues[8] += " ms";
-    ADSLValues[9] = StrToSpeed(ADSLValues[9]);
-    ADSLValues[10] = StrToSpeed(ADSLValues[10]);
+    FormatIn(ADSLValues[6], [](const std::string& v) { return WithUnit(StrTodB(v), "m"); });
+    for (int i : {7, 9, 10})
+        FormatIn(ADSLValues[static_cast<std::size_t>(i)], speed);
+    FormatIn(ADSLValues[8], [](const std::string& v) { return WithUnit(v, " ms"); });
 }
 
 void Statistics::ipGetData() {
@@ -317,13 +373,39 @@ std::string Statistics::InterfaceLabel(const std::string& index) const {
     return label + "(" + index + ")";
 }
 
-void Statistics::WalkTable(std::string_view suffix, std::span<const std::string_view> headings,
+void Statistics::WalkTable(int table, std::string_view suffix,
+                           std::span<const std::string_view> headings,
                            const CellTranslator& translate) {
     std::vector<std::string> values;
     std::vector<std::string> keys;
-    snmp::SNMPWalkTable(Full(suffix), query_.Community(), query_.Host(), values, &keys);
+    const snmp::WalkEnd end = query_.Walk(suffix, values, keys);
     TableLines =
         LayOutTable(headings, values, keys, settings_.RawData ? CellTranslator{} : translate);
+    // The view and a saved file say so themselves, not only the message box.
+    const std::string why = ReportWalkEnd(end, mib::TableNames[table]);
+    if (!why.empty()) TableLines.push_back("(" + why + ")");
+}
+
+std::string Statistics::ReportWalkEnd(snmp::WalkEnd end, std::string_view table) {
+    std::string why;
+    switch (end) {
+    case snmp::WalkEnd::LeftTable:
+        return why;
+    case snmp::WalkEnd::NoReply:
+        // A lost router is shown as such; one that merely stopped this walk is reported.
+        if (!query_.RouterPresent) return why;
+        why = "the router stopped answering";
+        break;
+    case snmp::WalkEnd::RowLimit:
+        why = "the router sent more than " + std::to_string(snmp::MaxWalkRows) + " values";
+        break;
+    case snmp::WalkEnd::WentBackwards:
+        why = "the router answered out of order";
+        break;
+    }
+    why = std::string(table) + " is incomplete: " + why;
+    Errors.push_back(why);
+    return why;
 }
 
 void Statistics::tablesGetData() {
@@ -349,13 +431,13 @@ void Statistics::tablesGetData() {
 }
 
 void Statistics::ipAddrTableGetData() {
-    WalkTable("4.20", mib::IpAddrColumns, [this](int column, const std::string& value) {
+    WalkTable(1, "4.20", mib::IpAddrColumns, [this](int column, const std::string& value) {
         return column == 1 ? InterfaceLabel(value) : value;
     });
 }
 
 void Statistics::ipRouteTableGetData() {
-    WalkTable("4.21", mib::IpRouteColumns, [this](int column, const std::string& value) {
+    WalkTable(2, "4.21", mib::IpRouteColumns, [this](int column, const std::string& value) {
         switch (column) {
         case 1:
             return InterfaceLabel(value);
@@ -370,7 +452,7 @@ void Statistics::ipRouteTableGetData() {
 }
 
 void Statistics::ipNetToMediaTableGetData() {
-    WalkTable("4.22", mib::IpNetToMediaColumns, [this](int column, const std::string& value) {
+    WalkTable(3, "4.22", mib::IpNetToMediaColumns, [this](int column, const std::string& value) {
         switch (column) {
         case 0:
             return InterfaceLabel(value);
@@ -385,13 +467,13 @@ void Statistics::ipNetToMediaTableGetData() {
 }
 
 void Statistics::tcpConnTableGetData() {
-    WalkTable("6.13", mib::TcpConnColumns, [](int column, const std::string& value) {
+    WalkTable(4, "6.13", mib::TcpConnColumns, [](int column, const std::string& value) {
         return column == 0 ? Lookup(mib::TcpConnStateText, value) : value;
     });
 }
 
 void Statistics::udpTableGetData() {
-    WalkTable("7.5", mib::UdpColumns, {});
+    WalkTable(5, "7.5", mib::UdpColumns, {});
 }
 
 bool Statistics::SelectIntfView(int view) {
@@ -416,7 +498,10 @@ bool Statistics::SelectTable(int32_t view) {
 }
 
 bool Statistics::GetAllData() {
-    if (!query_.CorvanePresent()) return false;
+    if (!query_.CorvanePresent()) {
+        ForgetRouter();
+        return false;
+    }
     {
         BusyCursorScope busy(query_.cursor());
         FindInterfaceIndices();
@@ -430,6 +515,11 @@ bool Statistics::GetAllData() {
         interfacesGetData();
         tablesGetData();
         ADSLGetData();
+    }
+    // A router lost half-way has already played the error sound.
+    if (!query_.RouterPresent) {
+        ForgetRouter();
+        return false;
     }
     if (settings_.ConBeep) query_.sounds().Play(Sound::Information);
     return true;

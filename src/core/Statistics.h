@@ -56,7 +56,8 @@ public:
     // sysUpTime in hundredths of a second, 64 bits so that a router up for more than 248 days
     // keeps its uptime.
     int64_t RouterUpTime = 0;
-    bool UseHCCounters = true; // the WAN's 64-bit counters answered at the last fetch
+    bool RouterUpTimeKnown = false; // the router answered the last uptime read
+    bool UseHCCounters = true;      // the WAN's 64-bit counters answered at the last fetch
 
     std::string LanIpAddress, LanNetMask, WanIpAddress, WanNetMask;
 
@@ -77,9 +78,13 @@ public:
     // The Tables page's lines, rebuilt by each table fetch.
     std::vector<std::string> TableLines;
 
-    // Messages of values that could not be formatted, oldest first; the window shows and clears
-    // them.
+    // Messages of values that could not be formatted and of tables that came back incomplete,
+    // oldest first; the window shows and clears them.
     std::vector<std::string> Errors;
+
+    // Clears what the pages show of a router that is no longer there: the headlines, the
+    // addresses, the system strings and the table lines.
+    void ForgetRouter();
 
     // Reads the interface table once per connection and sets the five indices and IfDescr.
     void FindInterfaceIndices();
@@ -125,16 +130,23 @@ public:
 
     // The full fetch: the identity check and, only when it passes, every group in the order
     // discovery, uptime, system, ip, icmp, tcp, udp, snmp, interfaces, tables, ADSL, under the busy
-    // cursor; then the information sound when ConBeep is on. Returns RouterPresent. The cells are
-    // the caller's to refill.
+    // cursor; then the information sound when ConBeep is on. Returns RouterPresent. A router that
+    // fails the check or is lost half-way is forgotten (ForgetRouter). The cells are the caller's
+    // to refill.
     bool GetAllData();
 
 private:
     void FetchGroup(std::span<const mib::TMIBEntry> entries, std::span<std::string> values,
                     const std::string& index = {});
-    void FormatBytes(std::string& value);
+    void FormatBytes(std::string& value, const mib::TMIBEntry& entry, const std::string& index);
+    // The interface index a General page entry is read for (empty for scalars).
+    [[nodiscard]] const std::string& SystemIndex(int entry) const;
+    void TakeRouterUpTime(const std::string& value);
+    [[nodiscard]] std::string TimeSince(const std::string& value) const;
+    // Adds a message for a walk that did not end by leaving its table; returns it (empty if whole).
+    std::string ReportWalkEnd(snmp::WalkEnd end, std::string_view table);
     void ADSLGetDataFrom(std::span<const mib::TMIBEntry> entries);
-    void WalkTable(std::string_view suffix, std::span<const std::string_view> headings,
+    void WalkTable(int table, std::string_view suffix, std::span<const std::string_view> headings,
                    const CellTranslator& translate);
     [[nodiscard]] std::string InterfaceLabel(const std::string& index) const;
 

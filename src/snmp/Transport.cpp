@@ -156,8 +156,9 @@ bool SNMPGetNextValue(std::string& oid, std::string_view community, std::string_
     return GetNextStep(send, oid, community, value);
 }
 
-bool WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view community,
-               std::vector<std::string>& rows, std::vector<std::string>* keys) {
+WalkEnd WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view community,
+                  std::vector<std::string>& rows, std::vector<std::string>* keys,
+                  std::size_t maxRows) {
     rows.clear();
     if (keys != nullptr) keys->clear();
     std::unordered_map<std::string, std::size_t> rowOfKey;
@@ -167,18 +168,19 @@ bool WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view commu
     std::string oid = base;
     std::string requested;
     std::string value;
-    for (;;) {
+    for (std::size_t step = 0;; ++step) {
+        if (step > maxRows) return WalkEnd::RowLimit; // one step more tells a full table
         requested = oid;
-        if (!GetNextStep(send, oid, community, value)) return false;
+        if (!GetNextStep(send, oid, community, value)) return WalkEnd::NoReply;
 
         // An agent that answers without a varbind, reports the end of its view, or hands back an
         // OID that does not move forward would otherwise keep the walk going for ever.
-        if (send.Reply.VarBindCount() == 0) return true;
-        if (send.Reply.VarBind(0).ValueType == tag::EndOfMibView) return true;
-        if (!OidGreater(oid, requested)) return true;
+        if (send.Reply.VarBindCount() == 0) return WalkEnd::LeftTable;
+        if (send.Reply.VarBind(0).ValueType == tag::EndOfMibView) return WalkEnd::LeftTable;
+        if (!OidGreater(oid, requested)) return WalkEnd::WentBackwards;
 
         // A plain text test: a base of x.4.2 also takes x.4.20.*, as the pages expect.
-        if (oid.compare(0, base.size(), base) != 0) return true;
+        if (oid.compare(0, base.size(), base) != 0) return WalkEnd::LeftTable;
 
         std::size_t at = oid.find(baseDot);
         std::string_view rest = at == std::string::npos
@@ -198,8 +200,8 @@ bool WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view commu
     }
 }
 
-bool SNMPWalkTable(std::string_view baseOid, std::string_view community, std::string_view host,
-                   std::vector<std::string>& rows, std::vector<std::string>* keys) {
+WalkEnd SNMPWalkTable(std::string_view baseOid, std::string_view community, std::string_view host,
+                      std::vector<std::string>& rows, std::vector<std::string>* keys) {
     TSNMPSend send;
     send.SetTarget(host);
     return WalkTable(send, baseOid, community, rows, keys);

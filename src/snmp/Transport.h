@@ -67,16 +67,21 @@ bool SNMPSetValue(std::string_view oid, std::string_view community, std::string_
 bool SNMPGetNextValue(std::string& oid, std::string_view community, std::string_view host,
                       std::string& value);
 
+// How a walk ended. Only LeftTable means the rows are the whole table.
+enum class WalkEnd { LeftTable, NoReply, RowLimit, WentBackwards };
+inline constexpr std::size_t MaxWalkRows = 10000;
+
 // One value text per row key, in the order the keys first appeared (for a table's own OID: one
 // line per column and row, column by column). `keys`, when given, receives the row keys
 // ("column.index" for a table's own OID) in the same order.
-bool SNMPWalkTable(std::string_view baseOid, std::string_view community, std::string_view host,
-                   std::vector<std::string>& rows, std::vector<std::string>* keys = nullptr);
+WalkEnd SNMPWalkTable(std::string_view baseOid, std::string_view community, std::string_view host,
+                      std::vector<std::string>& rows, std::vector<std::string>* keys = nullptr);
 
 // The walk of SNMPWalkTable on a caller's TSNMPSend (its target and timeout). True when the walk
 // ended by leaving the table (or the agent's view); false when a request failed, with the rows
 // gathered up to then kept.
-bool WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view community,
-               std::vector<std::string>& rows, std::vector<std::string>* keys = nullptr);
+WalkEnd WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view community,
+                  std::vector<std::string>& rows, std::vector<std::string>* keys = nullptr,
+                  std::size_t maxRows = MaxWalkRows);
 
 } // namespace snmp

@@ -7,6 +7,7 @@
 #include "Statistics.h"
 #include "TableLayout.h"
 #include "TestSeams.h"
+#include "UdpRelay.h"
 
 #include <QFile>
 #include <QLocale>
@@ -38,7 +39,9 @@ struct Harness {
     core::RouterQuery query{settings, sounds, cursor};
     Statistics stats{query, settings, clock};
 
-    explicit Harness(const std::string& address, bool rawData = false) {
+    // `present`: as after a passed identity check, for agents that would not pass one.
+    explicit Harness(const std::string& address, bool rawData = false, bool present = false) {
+        query.RouterPresent = present;
         // The formatters use the default locale's decimal separator.
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         settings.IPAddress = QString::fromStdString(address);
@@ -312,7 +315,7 @@ TEST(Discovery, PicksTheLowestPositionOfEachTypeElseTheLast) {
         SCOPED_TRACE(r.indices);
         fake::FakeAgent agent;
         Serve(agent, r.ifNumber, r.interfaces);
-        Harness h(agent.Address());
+        Harness h(agent.Address(), false, true);
         Statistics& s = h.stats;
         s.IfDescr[50] = "from an earlier router";
         s.FindInterfaceIndices();
@@ -350,7 +353,7 @@ TEST(SparseTable, EachValueStaysInItsRowAndIndicesNameTheirOwnInterface) {
     agent.Add(table + "3.10.0.0.1", "255.255.255.252", snmp::tag::IpAddress);
     agent.Add(table + "3.10.0.0.2", "255.255.255.0", snmp::tag::IpAddress);
 
-    Harness h(agent.Address());
+    Harness h(agent.Address(), false, true);
     h.stats.FindInterfaceIndices();
     ASSERT_EQ(h.stats.WanIfxIndex, "7");
     h.stats.ipAddrTableGetData();
@@ -373,9 +376,12 @@ TEST(SparseTable, WalkCutShortKeepsWhatArrivedInItsRows) {
         agent.Add(table + "2." + row, std::string(row).substr(8));
     }
     agent.GoSilentAfter(3); // both addresses and the first port, then silence
-    Harness h(agent.Address());
+    Harness h(agent.Address(), false, true);
+    h.stats.TableView = 5;
     h.stats.udpTableGetData();
     EXPECT_EQ(h.stats.TableLines, Rows(mib::UdpColumns, {"0.0.0.0|53", "0.0.0.0|"}));
+    EXPECT_FALSE(h.query.RouterPresent); // the probe went unanswered too
+    EXPECT_EQ(agent.Requests().size(), 5u);
 }
 
 TEST(Formatting, CounterThatIsNoNumberKeepsItsTextAndIsReported) {
@@ -393,14 +399,23 @@ TEST(Formatting, CounterThatIsNoNumberKeepsItsTextAndIsReported) {
     h.stats.WanIfxIndex = "7";
     h.stats.SystemGetData();
     const auto& v = h.stats.SystemValues;
-    EXPECT_EQ((Lines{v[7], v[8], v[9], v[21]}), (Lines{"n/a", "1.5 KB", "0 KB", "12.5.7"}));
-    EXPECT_EQ(h.stats.Errors, (Lines{"'n/a' is not a valid floating point value",
-                                     "'12.5.7' is not a valid floating point value"}));
+    EXPECT_EQ((Lines{v[7], v[8], v[9], v[21]}), (Lines{"n/a", "1.5 KB", "NULL", "12.5.7"}));
+    EXPECT_EQ(
+        h.stats.Errors,
+        (Lines{"Data In (1.3.6.1.2.1.31.1.1.1.6.2): 'n/a' is not a valid floating point value",
+               "Data In (1.3.6.1.2.1.2.2.1.10.4): '12.5.7' is not a valid floating point "
+               "value"}));
     EXPECT_FALSE(h.stats.UseHCCounters); // the WAN's 64-bit counter did not answer
     EXPECT_EQ(h.stats.Label22, "LAN (down)");
-    EXPECT_EQ(h.stats.StaticText8, "Connection downtime:  0 days 0 hours 0 mins 0 secs ");
-    // The rest of the page was still formatted.
-    EXPECT_EQ((Lines{v[11], v[13]}), (Lines{"0 Kbps", "0 dBm"}));
+    // Unanswered values never pass for believable numbers, nor the time for a start date.
+    EXPECT_EQ(h.stats.StaticText6 + h.stats.StaticText7 + h.stats.StaticText8,
+              "Router initialized on NULLRouter uptime:  NULLConnection downtime:  NULL");
+    for (int i : {11, 12, 13, 15})
+        EXPECT_EQ(v[static_cast<std::size_t>(i)], "NULL") << i;
+    h.stats.intfGetData("2");
+    EXPECT_EQ(h.stats.IntfValues[7], "NULL"); // LastChange without an uptime
+    h.stats.ADSLAturGetData();
+    EXPECT_EQ(h.stats.ADSLValues[8], "NULL"); // not "NULL ms"
 }
 
 TEST(HostileRouter, ExtremeAndMalformedValuesAreShownNotTrusted) {
@@ -427,4 +442,76 @@ TEST(HostileRouter, ExtremeAndMalformedValuesAreShownNotTrusted) {
     EXPECT_FALSE(s.StaticText6.isEmpty()); // the start time stays within the calendar
     // The key without an index is a row of its own; the others name no known column.
     EXPECT_EQ(s.TableLines, Rows(mib::IpAddrColumns, {"|(no index)|||"}));
+}
+
+TEST(SparseTable, AWalkThatGoesBackwardsSaysTheTableIsIncomplete) {
+    fake::FakeAgent agent;
+    const std::string column = Prefix + "7.5.1.2.";
+    agent.ScriptGetNext({{column + "0.0.0.0.67", "67", snmp::tag::Integer},
+                         {column + "0.0.0.0.53", "53", snmp::tag::Integer}});
+    Harness h(agent.Address(), false, true);
+    ASSERT_TRUE(h.stats.SelectTable(5));
+    const std::string why = "udpTable is incomplete: the router answered out of order";
+    EXPECT_EQ(h.stats.Errors, Lines{why});
+    ASSERT_FALSE(h.stats.TableLines.empty());
+    EXPECT_EQ(h.stats.TableLines.back(), "(" + why + ")"); // so a saved file says so too
+    EXPECT_TRUE(h.query.RouterPresent);
+}
+
+// --- a router that stops answering --------------------------------------------------------------
+
+class LostRouter : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(SharedSimulatedRouter(), nullptr) << "snmpsim did not start";
+        relay = std::make_unique<UdpRelay>(SharedSimulatedRouter()->Address());
+        h = std::make_unique<Harness>(relay->Address());
+    }
+    std::unique_ptr<UdpRelay> relay;
+    std::unique_ptr<Harness> h;
+};
+
+TEST_F(LostRouter, CostsOneReadAndOneProbeThenNothingIsSentUntilTheNextCheck) {
+    h->stats.TableView = 2;
+    ASSERT_TRUE(h->stats.GetAllData());
+    const int sent = relay->Requests();
+    relay->Silence(true);
+    h->sounds.Clear();
+    h->stats.SystemGetData();
+    h->stats.ipGetData();
+    h->stats.tablesGetData();
+    h->stats.SystemGetData();
+    EXPECT_EQ(relay->Requests() - sent, 2); // the uptime read and the probe
+    EXPECT_FALSE(h->query.RouterPresent);
+    EXPECT_EQ(h->query.StatusText.toStdString(),
+              "Cannot communicate with Corvane router at " + relay->Address() +
+                  "\nplease check router IP address and community in options");
+    EXPECT_EQ(h->sounds.Played(), std::vector<Sound>{Sound::Error});
+    EXPECT_EQ(h->stats.IpValues[1], "NULL");
+    EXPECT_TRUE(h->stats.Errors.empty()); // a lost router is no incomplete table
+
+    relay->Silence(false);
+    ASSERT_TRUE(h->stats.GetAllData());
+    EXPECT_EQ(h->stats.IpValues[1], "64");
+    EXPECT_EQ(h->stats.TableLines.size(), 5u * 14u);
+}
+
+TEST_F(LostRouter, StartUpAgainstARouterThatAnswersTwoRequestsFailsAfterOneTimeout) {
+    relay->AnswerOnly(2);
+    EXPECT_FALSE(h->stats.GetAllData());
+    EXPECT_EQ(relay->Requests(), 4); // the identity check, ifNumber, the probe
+    EXPECT_FALSE(h->query.RouterPresent);
+    EXPECT_EQ(h->sounds.Played(), std::vector<Sound>{Sound::Error});
+    EXPECT_TRUE(h->stats.StaticText6.isEmpty());
+}
+
+TEST_F(LostRouter, AnIgnoredObjectReadsNullAndTheRestOfThePageIsShown) {
+    ASSERT_TRUE(h->stats.GetAllData());
+    relay->Ignore(Prefix + "4.3.0");
+    const int sent = relay->Requests();
+    h->stats.ipGetData();
+    EXPECT_EQ(relay->Requests() - sent, mib::IpMIBLength + 1);
+    EXPECT_TRUE(h->query.RouterPresent);
+    EXPECT_EQ((Lines{h->stats.IpValues[1], h->stats.IpValues[2], h->stats.IpValues[3]}),
+              (Lines{"64", "NULL", "4"}));
 }
