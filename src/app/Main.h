@@ -207,6 +207,9 @@ private:
     // Ends a handler that talked to the router: a router lost meanwhile is shown as absent, then
     // the fetch's messages are reported.
     void Settled(bool wasPresent, bool fromTimer = false);
+    void ShowRouterAbsent();
+    // A typed address or community that differs from the checked router's ends its session.
+    void TargetChanged(QString& setting, const QString& typed);
 
     app::WindowSeams seams_;
     core::Settings settings_;

@@ -64,14 +64,16 @@ void TForm1::GetAllData() {
     ReportErrors();
 }
 
+void TForm1::ShowRouterAbsent() {
+    // What a failed identity check shows: labels only, nothing of the router that was there.
+    stats_.ForgetRouter();
+    Label("StaticText5")->setText(query_.StatusText);
+    UpdateAllCells();
+    ShowTableLines();
+}
+
 void TForm1::Settled(bool wasPresent, bool fromTimer) {
-    if (wasPresent && !query_.RouterPresent) {
-        // Lost during this exchange: the pages show what a failed identity check shows.
-        stats_.ForgetRouter();
-        Label("StaticText5")->setText(query_.StatusText);
-        UpdateAllCells();
-        ShowTableLines();
-    }
+    if (wasPresent && !query_.RouterPresent) ShowRouterAbsent();
     ReportErrors(fromTimer);
 }
 

@@ -82,11 +82,20 @@ void TForm1::OptionsBtnSLActiveClick(widgets::tRollOverBtn* sender) {
     }
 }
 
+void TForm1::TargetChanged(QString& setting, const QString& typed) {
+    if (typed == setting) return;
+    setting = typed;
+    // The next refresh would otherwise show another device under this router's identity line,
+    // and the Set buttons would write to it.
+    query_.Disconnect();
+    ShowRouterAbsent();
+}
+
 void TForm1::Edit1Exit() {
-    settings_.IPAddress = Edit("Edit1")->text();
+    TargetChanged(settings_.IPAddress, Edit("Edit1")->text());
 }
 void TForm1::Edit2Exit() {
-    settings_.Community = Edit("Edit2")->text();
+    TargetChanged(settings_.Community, Edit("Edit2")->text());
 }
 
 void TForm1::Edit6Exit() {

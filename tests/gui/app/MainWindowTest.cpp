@@ -7,6 +7,7 @@
 #include "RollOverBtn.h"
 #include "TestSeams.h"
 #include "Transport.h"
+#include "UdpRelay.h"
 
 #include <QFile>
 #include <QFileDialog>
@@ -653,6 +654,61 @@ private slots:
         QCOMPARE(store.value(QStringLiteral("WinX")).toInt(), 37);
         QCOMPARE(store.value(QStringLiteral("WinY")).toInt(), 41);
         QCOMPARE(store.allKeys().size(), 32);
+    }
+
+    void lostRouterCostsOneTimeoutAndConnectRestoresIt() {
+        UdpRelay relay(router_.Address());
+        const QString at = QString::fromStdString(relay.Address());
+        WriteProfile(at, {{QStringLiteral("RefreshInt"), 1}});
+        {
+            // A router that answers the identity check and then nothing: the failure state
+            // after one timeout and the probe.
+            relay.AnswerOnly(2);
+            Window w;
+            QCOMPARE(relay.Requests(), 4);
+            QVERIFY(w.text("StaticText5").startsWith(QStringLiteral("Cannot communicate")));
+            QVERIFY(w.cell(129)->String2().isEmpty());
+            relay.AnswerOnly(-1);
+        }
+        Window w;
+        QCOMPARE(w.cell(129)->String2(), QStringLiteral("end-to-end + applications"));
+        const QString identity = w.text("StaticText5");
+        const int sent = relay.Requests();
+        relay.Silence(true);
+        QTRY_VERIFY_WITH_TIMEOUT(!w.form->query().RouterPresent, 8000);
+        QTest::qWait(2500);                   // more ticks: they send nothing
+        QCOMPARE(relay.Requests() - sent, 2); // one read and its probe
+        QCOMPARE(w.text("StaticText5"),
+                 QStringLiteral("Cannot communicate with Corvane router at ") + at +
+                     QStringLiteral("\nplease check router IP address and community in options"));
+        QCOMPARE(w.sounds.Count(core::Sound::Error), 1);
+        for (int n : {129, 143, 145, 66})
+            QVERIFY2(w.cell(n)->String2().isEmpty(), qPrintable(QString::number(n)));
+        QVERIFY(w.text("StaticText7").isEmpty());
+        QVERIFY(w.find<QLineEdit>("Edit3")->text().isEmpty());
+        QVERIFY(w.messages.errors.isEmpty());
+        w.click("MenuBtnIP");
+        w.click("IPBtnRefresh");
+        QCOMPARE(relay.Requests() - sent, 2);
+
+        relay.Silence(false);
+        w.click("OptionsBtnConnect");
+        QCOMPARE(w.text("StaticText5"), identity);
+        QCOMPARE(w.cell(129)->String2(), QStringLiteral("end-to-end + applications"));
+        QVERIFY(!w.cell(66)->String2().isEmpty());
+        QVERIFY(!w.find<QLineEdit>("Edit3")->text().isEmpty());
+
+        // Another address typed and left without Connect ends the session with this router.
+        SilentUdpPort other;
+        auto* address = w.find<QLineEdit>("Edit1");
+        address->setText(QString::fromStdString(other.Address()));
+        w.form->Edit1Exit();
+        QVERIFY(!w.form->query().RouterPresent);
+        QVERIFY(w.text("StaticText5").contains(QStringLiteral("Connect To Router")));
+        QVERIFY(w.cell(129)->String2().isEmpty());
+        w.click("SystemBtnSet1");
+        QTest::qWait(1500);
+        QCOMPARE(other.Received(), 0);
     }
 
     // Last: it changes the simulated router's contact, and puts it back.
