@@ -184,6 +184,7 @@ private:
     void BuildFrame();
     void BuildPages();
     void ConnectHandlers();
+    void BindControls();
     void PlaceWindow();
     void ShowPage(int togglePosition);
     template <std::size_t N>
@@ -231,6 +232,24 @@ private:
     QHash<QString, widgets::tRollOverBtn*> buttons_;
     QHash<QString, QLabel*> labels_;
     QHash<QString, QLineEdit*> edits_;
+    // The labels and edits the handlers fill, bound once after the pages are built.
+    struct Controls {
+        QLabel* StaticText5 = nullptr; // identity line or why no router is shown
+        QLabel* StaticText6 = nullptr;
+        QLabel* StaticText7 = nullptr;
+        QLabel* StaticText8 = nullptr;
+        QLabel* Label11 = nullptr; // Interfaces view heading
+        QLabel* Label12 = nullptr; // Tables view heading
+        QLabel* Label15 = nullptr; // ADSL direction heading
+        QLabel* Label22 = nullptr;
+        QLabel* Label23 = nullptr;
+        QLineEdit* Edit1 = nullptr; // address
+        QLineEdit* Edit2 = nullptr; // community
+        QLineEdit* Edit3 = nullptr; // contact
+        QLineEdit* Edit4 = nullptr; // name
+        QLineEdit* Edit5 = nullptr; // location
+        QLineEdit* Edit6 = nullptr; // refresh interval
+    } ui_;
     QPlainTextEdit* memo2_ = nullptr;
     QTimer* timer1_ = nullptr;
     widgets::tImageList* imageList1_ = nullptr; // 128 x 32: menu and page buttons

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <type_traits>
 
 using widgets::tRazCell;
 
@@ -23,6 +24,28 @@ std::string Octets(const QString& text) {
 }
 
 } // namespace
+
+void TForm1::BindControls() {
+    const auto bind = [this](auto*& control, const char* name) {
+        control = findChild<std::remove_reference_t<decltype(control)>>(QString::fromLatin1(name));
+        Q_ASSERT(control != nullptr);
+    };
+    bind(ui_.StaticText5, "StaticText5");
+    bind(ui_.StaticText6, "StaticText6");
+    bind(ui_.StaticText7, "StaticText7");
+    bind(ui_.StaticText8, "StaticText8");
+    bind(ui_.Label11, "Label11");
+    bind(ui_.Label12, "Label12");
+    bind(ui_.Label15, "Label15");
+    bind(ui_.Label22, "Label22");
+    bind(ui_.Label23, "Label23");
+    bind(ui_.Edit1, "Edit1");
+    bind(ui_.Edit2, "Edit2");
+    bind(ui_.Edit3, "Edit3");
+    bind(ui_.Edit4, "Edit4");
+    bind(ui_.Edit5, "Edit5");
+    bind(ui_.Edit6, "Edit6");
+}
 
 void TForm1::AlignCell(tRazCell* cell) {
     if (settings_.CntText) {
@@ -57,7 +80,7 @@ void TForm1::GetAllData() {
     // Identity check, then every group under the busy cursor. A router that fails the check, or
     // is lost half-way, leaves nothing of a previous router on the pages.
     stats_.GetAllData();
-    Label("StaticText5")->setText(query_.StatusText);
+    ui_.StaticText5->setText(query_.StatusText);
     // The full fetch walked the selected table again; the view follows it.
     ShowTableLines();
     lastTimerReport_.clear();
@@ -67,7 +90,7 @@ void TForm1::GetAllData() {
 void TForm1::ShowRouterAbsent() {
     // What a failed identity check shows: labels only, nothing of the router that was there.
     stats_.ForgetRouter();
-    Label("StaticText5")->setText(query_.StatusText);
+    ui_.StaticText5->setText(query_.StatusText);
     UpdateAllCells();
     ShowTableLines();
 }
@@ -118,13 +141,14 @@ constexpr SystemCell SystemCells[] = {
 
 void TForm1::SystemUpdateCells() {
     const auto& values = stats_.SystemValues;
-    const std::pair<int, const char*> strings[] = {{126, "Edit3"}, {127, "Edit4"}, {128, "Edit5"}};
+    const std::pair<int, QLineEdit*> strings[] = {
+        {126, ui_.Edit3}, {127, ui_.Edit4}, {128, ui_.Edit5}};
     for (std::size_t i = 0; i < 3; ++i) {
         const mib::TMIBEntry& entry = mib::SystemMIB[i + 1];
         tRazCell* cell = Cell(strings[i].first);
         cell->SetString1(Latin1(entry.Label));
         SetHint(cell, entry.Hint);
-        Edit(strings[i].second)->setText(Latin1(values[i + 1]));
+        strings[i].second->setText(Latin1(values[i + 1]));
         AlignCell(cell);
     }
     for (const SystemCell& c : SystemCells)
@@ -159,11 +183,11 @@ void TForm1::SystemHeadlines() {
     Cell(148)->SetString2(Latin1(stats_.WanIpAddress));
     Cell(149)->SetString2(Latin1(stats_.WanNetMask));
     // The headlines the last fetch wrote.
-    Label("StaticText6")->setText(stats_.StaticText6);
-    Label("StaticText7")->setText(stats_.StaticText7);
-    Label("StaticText8")->setText(stats_.StaticText8);
-    Label("Label22")->setText(stats_.Label22);
-    Label("Label23")->setText(stats_.Label23);
+    ui_.StaticText6->setText(stats_.StaticText6);
+    ui_.StaticText7->setText(stats_.StaticText7);
+    ui_.StaticText8->setText(stats_.StaticText8);
+    ui_.Label22->setText(stats_.Label22);
+    ui_.Label23->setText(stats_.Label23);
 }
 
 void TForm1::SetSystemString(QLineEdit* edit, std::size_t entry) {
@@ -188,13 +212,13 @@ void TForm1::SetSystemString(QLineEdit* edit, std::size_t entry) {
 }
 
 void TForm1::SystemBtnSet1Click() {
-    SetSystemString(Edit("Edit3"), 1);
+    SetSystemString(ui_.Edit3, 1);
 }
 void TForm1::SystemBtnSet2Click() {
-    SetSystemString(Edit("Edit4"), 2);
+    SetSystemString(ui_.Edit4, 2);
 }
 void TForm1::SystemBtnSet3Click() {
-    SetSystemString(Edit("Edit5"), 3);
+    SetSystemString(ui_.Edit5, 3);
 }
 
 void TForm1::SystemBtnRefreshClick() {
@@ -234,7 +258,7 @@ void TForm1::IntfSelect(int view) {
     ToggleIntButtons(view);
     static const char* const headings[] = {"Ethernet", "WAN Uplink", "Ethernet (ifX)",
                                            "WAN Uplink (ifX)"};
-    Label("Label11")->setText(QString::fromLatin1(headings[view - 1]));
+    ui_.Label11->setText(QString::fromLatin1(headings[view - 1]));
     interfacesUpdateCells();
     Settled(wasPresent);
 }
@@ -272,8 +296,8 @@ void TForm1::ADSLSelect(int view) {
     const bool wasPresent = query_.RouterPresent;
     if (!stats_.SelectADSLView(view)) return;
     ToggleADSLButtons(view);
-    Label("Label15")->setText(view == 1 ? QStringLiteral("UpStream(ATU-R)")
-                                        : QStringLiteral("DownStream(ATU-C)"));
+    ui_.Label15->setText(view == 1 ? QStringLiteral("UpStream(ATU-R)")
+                                   : QStringLiteral("DownStream(ATU-C)"));
     ADSLUpdateCells();
     Settled(wasPresent);
 }
@@ -375,7 +399,7 @@ void TForm1::TableSelect(int view) {
     const bool wasPresent = query_.RouterPresent;
     if (!stats_.SelectTable(view)) return; // already shown: nothing is sent
     ToggleTabButtons(view);
-    Label("Label12")->setText(Latin1(mib::TableNames[view]));
+    ui_.Label12->setText(Latin1(mib::TableNames[view]));
     // While the router is absent nothing was fetched and the view keeps what it showed.
     if (query_.RouterPresent) ShowTableLines();
     Settled(wasPresent);

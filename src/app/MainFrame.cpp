@@ -64,6 +64,7 @@ TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
       stats_(query_, settings_, seams.clock) {
     BuildFrame();
     BuildPages();
+    BindControls();
     ConnectHandlers();
     FormCreate();
 }

@@ -44,9 +44,9 @@ int RefreshIntervalFromText(const QString& text) {
 } // namespace app
 
 void TForm1::FillOptionsPage() {
-    Edit("Edit1")->setText(settings_.IPAddress);
-    Edit("Edit2")->setText(settings_.Community);
-    QLineEdit* edit6 = Edit("Edit6");
+    ui_.Edit1->setText(settings_.IPAddress);
+    ui_.Edit2->setText(settings_.Community);
+    QLineEdit* edit6 = ui_.Edit6;
     if (edit6->validator() == nullptr) // digits only; backspace and the like always work
         edit6->setValidator(
             new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit6));
@@ -92,22 +92,22 @@ void TForm1::TargetChanged(QString& setting, const QString& typed) {
 }
 
 void TForm1::Edit1Exit() {
-    TargetChanged(settings_.IPAddress, Edit("Edit1")->text());
+    TargetChanged(settings_.IPAddress, ui_.Edit1->text());
 }
 void TForm1::Edit2Exit() {
-    TargetChanged(settings_.Community, Edit("Edit2")->text());
+    TargetChanged(settings_.Community, ui_.Edit2->text());
 }
 
 void TForm1::Edit6Exit() {
-    QLineEdit* edit = Edit("Edit6");
+    QLineEdit* edit = ui_.Edit6;
     settings_.RefreshInt = app::RefreshIntervalFromText(edit->text());
     edit->setText(QString::number(settings_.RefreshInt));
     SetRefreshTimer();
 }
 
 void TForm1::OptionsBtnConnectClick() {
-    settings_.IPAddress = Edit("Edit1")->text();
-    settings_.Community = Edit("Edit2")->text();
+    settings_.IPAddress = ui_.Edit1->text();
+    settings_.Community = ui_.Edit2->text();
     GetAllData();
     UpdateAllCells();
 }
