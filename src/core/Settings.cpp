@@ -12,6 +12,7 @@
 #include <QVariant>
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -283,8 +284,9 @@ bool SettingsStore::ReadOptionsFromReg(Settings& settings) {
     if (const QString why = Unreadable(fileName_, contents); !why.isEmpty()) {
         // QSettings would read it as empty and its atomic save would then replace it: move it
         // out of the way, or refuse to write over it at all.
-        if (!QFileInfo(bad).isDir()) QFile::remove(bad);
-        if (!QFile::rename(fileName_, bad)) {
+        // A plain rename: QFile's falls back to copying, which needs the very read that failed.
+        if (std::rename(QFile::encodeName(fileName_).constData(),
+                        QFile::encodeName(bad).constData()) != 0) {
             blocked_ = true;
             problem_ = QStringLiteral("The settings file %1 could not be read (%2). It was left "
                                       "as it is; the defaults are used and will not be saved.")
