@@ -2,40 +2,10 @@
 
 #include "Transport.h"
 
-#include <arpa/inet.h>
-#include <chrono>
-#include <csignal>
-#include <cstdlib>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <netinet/in.h>
-#include <sys/prctl.h>
-#include <sys/socket.h>
-#include <sys/wait.h>
 #include <thread>
-#include <unistd.h>
 #include <vector>
-
-namespace {
-
-// A port the system just handed out on 127.0.0.1; snmpd binds it a moment later.
-uint16_t FreeLoopbackPort() {
-    int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd < 0) return 0;
-    sockaddr_in sin{};
-    sin.sin_family = AF_INET;
-    sin.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof sin;
-    uint16_t port = 0;
-    if (bind(fd, reinterpret_cast<sockaddr*>(&sin), sizeof sin) == 0 &&
-        getsockname(fd, reinterpret_cast<sockaddr*>(&sin), &len) == 0)
-        port = ntohs(sin.sin_port);
-    close(fd);
-    return port;
-}
-
-} // namespace
 
 SnmpdPeer::~SnmpdPeer() {
     Stop();
@@ -57,7 +27,7 @@ bool SnmpdPeer::StartOnce() {
     }
     dir_ = tmpl;
     std::filesystem::create_directories(StateDir());
-    port_ = FreeLoopbackPort();
+    port_ = static_cast<uint16_t>(FreeUdpPort());
     if (port_ == 0) {
         error_ = "no free loopback port";
         return false;
@@ -76,36 +46,19 @@ bool SnmpdPeer::StartOnce() {
             out << "override ." << kSubtree << ".1." << i << " integer " << i << "\n";
     }
 
-    const std::string log = dir_ + "/snmpd.log";
-    const std::string pidFile = dir_ + "/snmpd.pid";
-    const std::string stateEnv = "SNMP_PERSISTENT_DIR=" + StateDir();
-    pid_ = fork();
-    if (pid_ < 0) {
-        error_ = "fork failed";
+    // setpriv: an interrupted benchmark must not leave its agent behind. -I -smux: no SMUX
+    // listener on TCP 199, which another agent may hold.
+    if (!snmpd_.Start({"setpriv", "--pdeathsig", "TERM", "env",
+                       "MIBS=", "SNMP_PERSISTENT_DIR=" + StateDir(), "snmpd", "-f", "-Lf",
+                       dir_ + "/snmpd.log", "-C", "-I", "-smux", "-c", conf, "-p",
+                       dir_ + "/snmpd.pid"})) {
+        error_ = snmpd_.err;
         return false;
     }
-    if (pid_ == 0) {
-        // An interrupted benchmark must not leave its agent behind.
-        prctl(PR_SET_PDEATHSIG, SIGTERM);
-        int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (fd >= 0) {
-            dup2(fd, 1);
-            dup2(fd, 2);
-        }
-        putenv(const_cast<char*>("MIBS="));
-        putenv(const_cast<char*>(stateEnv.c_str()));
-        // -I -smux: no SMUX listener on TCP 199, which another agent may hold.
-        execlp("snmpd", "snmpd", "-f", "-Lo", "-C", "-I", "-smux", "-c", conf.c_str(), "-p",
-               pidFile.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
-            pid_ = -1;
-            error_ = "snmpd exited at start (see " + log + ")";
+    const Deadline deadline = DeadlineIn(5000);
+    while (RemainingMs(deadline) > 0) {
+        if (snmpd_.Exited()) {
+            error_ = "snmpd exited at start (see " + dir_ + "/snmpd.log)";
             return false;
         }
         snmp::TSNMPSend probe;
@@ -122,20 +75,7 @@ bool SnmpdPeer::StartOnce() {
 }
 
 void SnmpdPeer::Stop() {
-    if (pid_ > 0) {
-        kill(pid_, SIGTERM);
-        int status = 0;
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-        while (waitpid(pid_, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                kill(pid_, SIGKILL);
-                waitpid(pid_, &status, 0);
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        pid_ = -1;
-    }
+    snmpd_.Stop(3000);
     if (!dir_.empty()) {
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);

@@ -3,9 +3,10 @@
 // answers in tens of microseconds, so the client's own cost shows.
 #pragma once
 
+#include "Process.h"
+
 #include <cstdint>
 #include <string>
-#include <sys/types.h>
 
 class SnmpdPeer {
 public:
@@ -33,5 +34,5 @@ private:
     std::string dir_;
     std::string error_;
     uint16_t port_ = 0;
-    pid_t pid_ = -1;
+    ChildProcess snmpd_;
 };

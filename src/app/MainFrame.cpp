@@ -135,6 +135,7 @@ void TForm1::BuildFrame() {
 
 void TForm1::FormCreate() {
     store_.ReadOptionsFromReg(settings_);
+    if (!store_.Problem().isEmpty()) seams_.messages.Error(this, store_.Problem());
     FillOptionsPage();
     CreateSysLogWindow();
     PlaceWindow();
@@ -187,6 +188,13 @@ void TForm1::closeEvent(QCloseEvent* event) {
     // once, at the first request.
     if (!closing_) {
         closing_ = true;
+        // The field being typed in has not been left, so its exit handler has not run yet.
+        if (QWidget* typing = focusWidget(); typing == Edit("Edit1"))
+            Edit1Exit();
+        else if (typing == Edit("Edit2"))
+            Edit2Exit();
+        else if (typing == Edit("Edit6"))
+            Edit6Exit();
         timer1_->stop();
         FormCloseQuery();
     }

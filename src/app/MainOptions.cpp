@@ -73,9 +73,13 @@ void TForm1::OptionsBtnSLActiveClick(widgets::tRollOverBtn* sender) {
             DeactivateSyslog();
         break;
     case TagAutoRun:
-        if (!store_.ChangeRegRunKey(setting))
+        if (!store_.ChangeRegRunKey(setting)) {
+            // The toggle and the setting say what the system really does.
+            setting = !setting;
+            sender->SetButtonDown(!sender->ButtonDown());
             seams_.messages.Error(this,
                                   QStringLiteral("The autostart entry could not be changed."));
+        }
         break;
     default:
         break; // read where it is next needed

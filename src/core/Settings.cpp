@@ -7,11 +7,15 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStringDecoder>
+#include <QStringList>
 #include <QVariant>
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <limits>
 #include <optional>
+#include <utility>
 
 namespace core {
 
@@ -155,6 +159,28 @@ QByteArray FileContents(const QString& path) {
     return file.readAll();
 }
 
+// Why the file at `path` cannot be read as the store; empty when it can, or is absent.
+QString Unreadable(const QString& path, QByteArray& contents) {
+    const QFileInfo info(path);
+    if (!info.exists()) return {};
+    if (info.isDir()) return QStringLiteral("a directory is in its place");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return file.errorString();
+    contents = file.readAll();
+    return {};
+}
+
+bool IsUtf8(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    const QString text = utf8(bytes);
+    return !utf8.hasError();
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
 // Writes pending changes. The Linux file is plain text a person may edit; Qt skips lines it
 // cannot parse and leaves them out when it rewrites the file, so the damaged original (read
 // before the write) is kept beside the store as <name>.bad for the user to look at.
@@ -169,8 +195,7 @@ bool Commit(QSettings& store, const QByteArray& before) {
         const QByteArray after = FileContents(path);
         if (after == before) return false;
         if (before.isEmpty()) return true;
-        QSaveFile bad(path + QLatin1String(".bad"));
-        return bad.open(QIODevice::WriteOnly) && bad.write(before) == before.size() && bad.commit();
+        return WriteFile(path + QLatin1String(".bad"), before);
     }
     case QSettings::AccessError:
     default:
@@ -223,13 +248,79 @@ std::span<const SettingInfo> SettingsTable() {
     return kTable;
 }
 
-SettingsStore::SettingsStore() = default;
+QString NonLatin1Characters(const QString& text) {
+    QString found;
+    for (const char32_t c : text.toUcs4()) {
+        if (c <= 0xFF) continue;
+        const QString character = QString::fromUcs4(&c, 1);
+        if (!found.contains(character)) found += character;
+    }
+    return found;
+}
+
+QString NonLatin1Message(const QString& characters) {
+    QStringList quoted;
+    for (const char32_t c : characters.toUcs4())
+        quoted += QLatin1Char('"') + QString::fromUcs4(&c, 1) + QLatin1Char('"');
+    return QStringLiteral("The router stores Latin-1 text only and cannot take %1. Nothing was "
+                          "sent.")
+        .arg(quoted.join(QLatin1String(", ")));
+}
+
+SettingsStore::SettingsStore(QString fileName, QString autostartFile)
+    : fileName_(std::move(fileName)), autostartFile_(std::move(autostartFile)) {}
+
+QString SettingsStore::DefaultFileName() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QLatin1String(kOrganization),
+                     QLatin1String(kApplication))
+        .fileName();
+}
 
 bool SettingsStore::ReadOptionsFromReg(Settings& settings) {
-    QSettings store{QLatin1String(kOrganization), QLatin1String(kApplication)};
+    problem_.clear();
+    blocked_ = false;
+    const QString bad = fileName_ + QLatin1String(".bad");
+    QByteArray contents;
+    if (const QString why = Unreadable(fileName_, contents); !why.isEmpty()) {
+        // QSettings would read it as empty and its atomic save would then replace it: move it
+        // out of the way, or refuse to write over it at all.
+        // A plain rename: QFile's falls back to copying, which needs the very read that failed.
+        if (std::rename(QFile::encodeName(fileName_).constData(),
+                        QFile::encodeName(bad).constData()) != 0) {
+            blocked_ = true;
+            problem_ = QStringLiteral("The settings file %1 could not be read (%2). It was left "
+                                      "as it is; the defaults are used and will not be saved.")
+                           .arg(fileName_, why);
+            return false;
+        }
+        problem_ = QStringLiteral("The settings file %1 could not be read (%2). It was moved to "
+                                  "%3 and the defaults are used.")
+                       .arg(fileName_, why, bad);
+    } else if (!IsUtf8(contents)) {
+        // Another encoding, most likely the Windows code page: kept as found, read as Latin-1.
+        if (!WriteFile(bad, contents) ||
+            !WriteFile(fileName_, QString::fromLatin1(contents).toUtf8())) {
+            blocked_ = true;
+            problem_ = QStringLiteral("The settings file %1 is not UTF-8 text and could not be "
+                                      "converted. It was left as it is; the defaults are used "
+                                      "and will not be saved.")
+                           .arg(fileName_);
+            return false;
+        }
+        problem_ = QStringLiteral("The settings file %1 was not UTF-8 text. It was read as "
+                                  "Latin-1; the original was kept as %2.")
+                       .arg(fileName_, bad);
+    }
+
+    QSettings store{fileName_, QSettings::NativeFormat};
     Configure(store);
+    const QString failed =
+        QStringLiteral("The settings could not be read from or saved to %1.").arg(fileName_);
     // Unreadable: keep the defaults, and write nothing over a file we could not read.
-    if (store.status() == QSettings::AccessError) return false;
+    if (store.status() == QSettings::AccessError) {
+        problem_ = failed;
+        return false;
+    }
     const QByteArray before = FileContents(store.fileName());
 
     Settings loaded = settings;
@@ -245,11 +336,19 @@ bool SettingsStore::ReadOptionsFromReg(Settings& settings) {
     }
     settings = loaded;
     // A wrong value stays in the store until the record is written at the end.
-    return missing ? Commit(store, before) : store.status() != QSettings::AccessError;
+    const bool ok = missing ? Commit(store, before) : store.status() != QSettings::AccessError;
+    if (!ok)
+        problem_ = failed;
+    else if (store.status() == QSettings::FormatError && problem_.isEmpty())
+        problem_ = QStringLiteral("The settings file %1 held lines that could not be read. The "
+                                  "original is kept as %2.")
+                       .arg(fileName_, bad);
+    return ok;
 }
 
 bool SettingsStore::WriteOptionsToReg(const Settings& settings) {
-    QSettings store{QLatin1String(kOrganization), QLatin1String(kApplication)};
+    if (blocked_) return false;
+    QSettings store{fileName_, QSettings::NativeFormat};
     Configure(store);
     if (store.status() == QSettings::AccessError) return false;
     const QByteArray before = FileContents(store.fileName());
@@ -271,7 +370,7 @@ bool SettingsStore::ChangeRegRunKey(bool enable) {
     const QString program = QCoreApplication::applicationFilePath();
     if (enable && program.isEmpty()) return false;
 #ifdef Q_OS_WIN
-    QSettings run(AutostartPath(), QSettings::NativeFormat);
+    QSettings run(autostartFile_, QSettings::NativeFormat);
     if (enable)
         // Quoted, so a path with blanks cannot be read as a shorter program plus arguments.
         run.setValue(QLatin1String(kRunValueName),
@@ -281,7 +380,7 @@ bool SettingsStore::ChangeRegRunKey(bool enable) {
     run.sync();
     return run.status() == QSettings::NoError;
 #else
-    const QString path = AutostartPath();
+    const QString& path = autostartFile_;
     if (!enable) return !QFileInfo::exists(path) || QFile::remove(path);
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) return false;
     const QString entry = QStringLiteral("[Desktop Entry]\n"
@@ -290,9 +389,7 @@ bool SettingsStore::ChangeRegRunKey(bool enable) {
                                          "Exec=%2\n"
                                          "X-GNOME-Autostart-enabled=true\n")
                               .arg(QLatin1String(kRunValueName), DesktopExecArgument(program));
-    const QByteArray bytes = entry.toUtf8();
-    QSaveFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+    return WriteFile(path, entry.toUtf8());
 #endif
 }
 

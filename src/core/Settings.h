@@ -60,25 +60,45 @@ struct SettingInfo {
 };
 std::span<const SettingInfo> SettingsTable(); // all 32, in store order
 
-// Per-user store: QSettings("Corvane", "LineScope") in native format (the registry key on
-// Windows, ~/.config/Corvane/LineScope.conf on Linux) and the autostart entry.
+// The distinct characters of `text` that Latin-1 cannot carry, in order of first appearance;
+// empty when all fit. Router strings travel as Latin-1 and anything else would arrive as '?'.
+QString NonLatin1Characters(const QString& text);
+// What the user is told when a text holds such characters (`characters` as returned above).
+QString NonLatin1Message(const QString& characters);
+
+// Per-user store: the settings file (QSettings native format: the registry key on Windows,
+// ~/.config/Corvane/LineScope.conf on Linux) and the autostart entry. Both locations can be given,
+// so a test or a demo never touches the user's own.
 class SettingsStore {
 public:
-    SettingsStore();
+    explicit SettingsStore(QString fileName = DefaultFileName(),
+                           QString autostartFile = AutostartPath());
     virtual ~SettingsStore() = default;
 
     // Loads every value into `settings` (a fresh record: its values are the defaults). A missing
     // value, or one of the wrong type or out of range, keeps the default; a missing one is
     // written back so a first start creates all 32. False when the store cannot be read (the
-    // record is left as it was) or the write-back failed. A hand-edited file with lines that
-    // cannot be parsed keeps its good values; the original is kept beside it as <file>.bad.
+    // record is left as it was) or the write-back failed. A file that cannot be read or parsed
+    // is kept beside the store as <file>.bad and Problem() says so.
     bool ReadOptionsFromReg(Settings& settings);
-    // Writes all 32 values atomically; false when they did not reach the store.
+    // Writes all 32 values atomically; false when they did not reach the store or when the
+    // file found at start-up could neither be read nor moved aside (it is never overwritten).
     bool WriteOptionsToReg(const Settings& settings);
     // Adds ("Corvane LineScope", the running program's full path) or removes the autostart entry.
     virtual bool ChangeRegRunKey(bool enable);
-    // Where the autostart entry lives ($XDG_CONFIG_HOME/autostart/corvane-linescope.desktop).
-    static QString AutostartPath();
+    // For the user: what went wrong with the store at the last read; empty when nothing did.
+    [[nodiscard]] const QString& Problem() const { return problem_; }
+    [[nodiscard]] const QString& FileName() const { return fileName_; }
+
+    // The real per-user locations.
+    static QString DefaultFileName();
+    static QString AutostartPath(); // $XDG_CONFIG_HOME/autostart/corvane-linescope.desktop
+
+private:
+    QString fileName_;
+    QString autostartFile_;
+    QString problem_;
+    bool blocked_ = false; // an unreadable file is in the way: never write over it
 };
 
 } // namespace core

@@ -9,6 +9,7 @@
 #include "Transport.h"
 #include "UdpRelay.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -574,6 +575,15 @@ private slots:
         w.click("OptionsBtnAutoRun");
         QVERIFY(!w.form->settings().AutoRun);
         QVERIFY(!QFile::exists(autostart));
+        // A change the system refuses leaves toggle and setting as they were.
+        QFile blocker(QFileInfo(autostart).absolutePath());
+        QVERIFY(QDir(blocker.fileName()).removeRecursively() && blocker.open(QIODevice::WriteOnly));
+        w.click("OptionsBtnAutoRun");
+        QVERIFY(!w.form->settings().AutoRun);
+        QVERIFY(w.find<tRollOverBtn>("OptionsBtnAutoRun")->ButtonDown());
+        QCOMPARE(w.messages.errors.last(),
+                 QStringLiteral("The autostart entry could not be changed."));
+        blocker.remove();
 
         // The syslog file is chosen with the shared dialog; Cancel keeps the old name.
         QList<app::SaveDialog::Request> requests;
@@ -649,8 +659,12 @@ private slots:
         Window w;
         QCOMPARE(w.form->pos(), QPoint(0, 12));
         w.form->move(37, 41);
+        // An address typed but not yet left is what the user meant.
+        w.find<QLineEdit>("Edit1")->setFocus();
+        w.find<QLineEdit>("Edit1")->setText(QStringLiteral("10.1.2.3"));
         w.form->close();
         QSettings store(QStringLiteral("Corvane"), QStringLiteral("LineScope"));
+        QCOMPARE(store.value(QStringLiteral("IPAddress")).toString(), QStringLiteral("10.1.2.3"));
         QCOMPARE(store.value(QStringLiteral("WinX")).toInt(), 37);
         QCOMPARE(store.value(QStringLiteral("WinY")).toInt(), 41);
         QCOMPARE(store.allKeys().size(), 32);

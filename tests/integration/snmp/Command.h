@@ -1,30 +1,16 @@
-// Outside programs beside the SNMP integration tests: run one to the end and keep its output
-// (net-snmp's snmpget), or keep one running while the test works (tshark watching loopback).
+// Outside programs beside the SNMP integration tests: RunCommand (Process.h) runs one to the end
+// (net-snmp's snmpget); WireCapture keeps tshark watching loopback while the test works.
 #pragma once
 
+#include "Process.h"
+
 #include <string>
-#include <sys/types.h>
 #include <utility>
 #include <vector>
-
-struct CommandResult {
-    int exitCode = -1; // -1 when it could not run or was killed
-    std::string out;
-    std::string err;
-};
-
-// Runs argv[0] (looked up in PATH), killing it after timeoutMs, and returns what it printed.
-// Prefix with "env NAME=value" for a changed environment.
-CommandResult RunCommand(const std::vector<std::string>& argv, int timeoutMs = 20000);
 
 // tshark capturing the SNMP datagrams to and from one UDP port on the loopback interface.
 class WireCapture {
 public:
-    WireCapture() = default;
-    ~WireCapture() { Stop(); }
-    WireCapture(const WireCapture&) = delete;
-    WireCapture& operator=(const WireCapture&) = delete;
-
     // "Capturing on" comes before the capture really runs, so `probe` (an SNMP message with
     // request id `probeId` that the agent does not answer) is sent to host:port until tshark
     // shows it. False (see Error) when it cannot.
@@ -36,12 +22,8 @@ public:
     [[nodiscard]] const std::string& Error() const { return tshark_.err; }
 
 private:
-    void Stop();
     [[nodiscard]] std::vector<std::pair<long, int>> Messages() const;
 
-    pid_t pid_ = -1;
-    int outFd_ = -1;
-    int errFd_ = -1;
-    CommandResult tshark_; // its lines (out) and messages (err)
+    ChildProcess tshark_; // its lines (out) and messages (err)
     long probeId_ = -1;
 };

