@@ -191,6 +191,11 @@ void TForm1::SystemHeadlines() {
 }
 
 void TForm1::SetSystemString(QLineEdit* edit, std::size_t entry) {
+    // Router strings are Latin-1 octets; anything else would arrive as "?".
+    if (const QString bad = core::NonLatin1Characters(edit->text()); !bad.isEmpty()) {
+        seams_.messages.Error(this, core::NonLatin1Message(bad));
+        return;
+    }
     const bool wasPresent = query_.RouterPresent;
     std::string result;
     using Result = core::RouterQuery::SetResult;
