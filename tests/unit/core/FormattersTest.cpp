@@ -89,11 +89,11 @@ TEST_F(Formatters, TimeVerboseAndShort) {
         {"123456789", 0, false, "14 days 6 hours 56 mins 7 secs ", "14d:6h:56m:7s:"},
         // Relative: elapsed since the recorded moment.
         {"1000", 361000, true, "0 days 1 hours 0 mins 0 secs ", "0d:1h:0m:0s:"},
-        {"500400", 500000, true, "0 days 0 hours 0 mins -4 secs ", "0d:0h:0m:-4s:"},
+        {"500400", 500000, true, "NULL", "NULL"},
         // Past 2^31 - 1 hundredths (about 248 days) the value keeps counting.
         {"2147483648", 0, false, "248 days 13 hours 13 mins 56 secs ", "248d:13h:13m:56s:"},
         {"100", 4294967295LL, true, "497 days 2 hours 27 mins 51 secs ", "497d:2h:27m:51s:"},
-        {"-8640100", 0, false, "-1 days 0 hours 0 mins -1 secs ", "-1d:0h:0m:-1s:"},
+        {"-8640100", 0, false, "NULL", "NULL"}, // a negative duration is never shown
     };
     for (const auto& c : cases) {
         EXPECT_EQ(core::StrToTime(c.in, c.upTime, c.relative, true), c.verbose) << c.in;
@@ -102,7 +102,7 @@ TEST_F(Formatters, TimeVerboseAndShort) {
     // The difference of two extreme values must not overflow.
     EXPECT_EQ(core::StrToTime("-9223372036854775808", kMax, true, false),
               core::StrToTime("9223372036854775807", 0, false, false));
-    EXPECT_EQ(core::StrToTime("9223372036854775807", kMin, true, false).front(), '-');
+    EXPECT_EQ(core::StrToTime("9223372036854775807", kMin, true, false), "NULL");
 }
 
 TEST_F(Formatters, BytesRejectsTextThatIsNotANumber) {
