@@ -10,6 +10,7 @@
 #include <tuple>
 
 using namespace widgets;
+namespace artwork = app::artwork;
 
 class ArtworkTest : public QObject {
     Q_OBJECT
