@@ -90,14 +90,14 @@ void TForm1::BuildFrame() {
     imageList1_ = new widgets::tImageList(this);
     imageList2_ = new widgets::tImageList(this);
     imageList3_ = new widgets::tImageList(this);
-    widgets::artwork::LoadImageSet(*imageList1_, widgets::artwork::kButton);
-    widgets::artwork::LoadImageSet(*imageList2_, widgets::artwork::kToggle);
-    widgets::artwork::LoadImageSet(*imageList3_, widgets::artwork::kSetButton);
+    app::artwork::LoadImageSet(*imageList1_, app::artwork::kButton);
+    app::artwork::LoadImageSet(*imageList2_, app::artwork::kToggle);
+    app::artwork::LoadImageSet(*imageList3_, app::artwork::kSetButton);
 
     auto* logo = new QLabel(this);
     logo->setObjectName(QStringLiteral("Image2"));
     logo->setGeometry(0, 0, 140, 60);
-    const QPixmap logoImage = widgets::LoadArtwork(QString::fromLatin1(widgets::artwork::kLogo));
+    const QPixmap logoImage = widgets::LoadArtwork(QString::fromLatin1(app::artwork::kLogo));
     if (!logoImage.isNull()) logo->setPixmap(logoImage);
 
     auto* menuPanel = new app::Panel(this);

@@ -96,6 +96,9 @@ void TForm1::BuildPages() {
             button->SetFont(sansSerif);
             button->SetImages(imageList2_);
             button->setGeometry(layout.x, layout.y, 24, 24);
+            // Drawn down while its setting is off; read out as the option its label names.
+            button->SetCheckBox(false);
+            button->SetLabel(Cell(layout.labelCell));
             break;
         }
         buttons_.insert(button->objectName(), button);

@@ -69,6 +69,7 @@ struct ButtonLayout {
     std::string_view caption;
     int x, y;
     ButtonKind kind;
+    int labelCell = 0; // a toggle's option label (tRazCellN), which also names it
 };
 std::span<const ButtonLayout> ButtonLayouts();
 

@@ -12,13 +12,20 @@ namespace app {
 inline const QColor WindowColour{0, 128, 192}; // also the cells' label colour
 inline const QColor PanelColour{155, 154, 179};
 
-// The window's fonts by their design names, with metric-compatible stand-ins for systems that
-// lack them (fontconfig's first guess for "MS Sans Serif" is often a much wider face).
+// The window's fonts by their design names, sized in pixels as a 96 dpi screen shows their point
+// sizes (8 point: 11 pixels), so the cells' texts fit whatever dpi the screen reports. Where the
+// design faces are missing, stand-ins narrow enough for the values the cells were laid out for
+// ("R62GX-0A050C01" in 89 pixels): DejaVu Sans Condensed for "MS Sans Serif", and Arial's metric
+// twin Liberation Sans for "Arial" (scripts/install-deps installs both).
 inline QFont DesignFont(const QString& family, int pointSize, bool bold = false) {
-    QFont font(family, pointSize, bold ? QFont::Bold : QFont::Normal);
-    font.setFamilies({family, QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
-                      QStringLiteral("Liberation Sans"), QStringLiteral("Nimbus Sans"),
-                      QStringLiteral("Helvetica")});
+    QFont font(family);
+    font.setPixelSize(qRound(pointSize * 96 / 72.0));
+    font.setBold(bold);
+    const QString condensed = QStringLiteral("DejaVu Sans Condensed");
+    if (family == QLatin1String("Arial"))
+        font.setFamilies({family, QStringLiteral("Liberation Sans"), condensed});
+    else
+        font.setFamilies({family, QStringLiteral("Microsoft Sans Serif"), condensed});
     return font;
 }
 inline QFont SansSerifFont(bool bold = false) {

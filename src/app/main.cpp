@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
     QCoreApplication::setApplicationName(QStringLiteral("LineScope"));
-    const QIcon icon = widgets::artwork::ProgramIcon();
+    const QIcon icon = app::artwork::ProgramIcon();
     if (!icon.availableSizes().isEmpty()) QApplication::setWindowIcon(icon);
 
     core::SystemClock clock;

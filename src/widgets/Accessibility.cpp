@@ -25,44 +25,68 @@ public:
                                                            : cell->accessibleDescription();
         case QAccessible::Help:
             // The hint text would otherwise be lost: the description carries the value.
-            return cell->whatsThis().isEmpty() ? cell->toolTip() : cell->whatsThis();
+            return cell->whatsThis().isEmpty() ? cell->Hint() : cell->whatsThis();
         default:
             return QAccessibleWidget::text(t);
         }
     }
 };
 
-// The buttons act as radio-group members or option toggles through ButtonDown, so they are
-// exposed as checkable buttons whose checked state is ButtonDown.
+// A button is a checkable push button whose checked state is ButtonDown (a group's selection)
+// or, made so by its owner, an on/off check box; either way the press clicks it.
 class ButtonAccessible final : public QAccessibleWidget {
 public:
     explicit ButtonAccessible(tRollOverBtn* button)
         : QAccessibleWidget(button, QAccessible::Button) {}
 
+    QAccessible::Role role() const override {
+        return Button()->IsCheckBox() ? QAccessible::CheckBox : QAccessible::Button;
+    }
+
     QString text(QAccessible::Text t) const override {
         const auto* button = Button();
+        QWidget* label = button->Label();
+        if (t == QAccessible::Description && button->accessibleDescription().isEmpty() && label)
+            return label->toolTip();
         if (t != QAccessible::Name) return QAccessibleWidget::text(t);
         if (!button->accessibleName().isEmpty()) return button->accessibleName();
-        // The option toggles carry a blank caption; their hint is the best name left.
         if (!button->Caption().trimmed().isEmpty()) return button->Caption();
+        if (label) {
+            if (QAccessibleInterface* named = QAccessible::queryAccessibleInterface(label))
+                return named->text(QAccessible::Name);
+        }
+        // A blank caption and no label: the hint is the best name left.
         return button->toolTip();
+    }
+
+    QList<std::pair<QAccessibleInterface*, QAccessible::Relation>>
+    relations(QAccessible::Relation match) const override {
+        auto found = QAccessibleWidget::relations(match);
+        QWidget* label = Button()->Label();
+        if (label && (match & QAccessible::Labelled))
+            if (QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(label))
+                found.append({iface, QAccessible::Labelled});
+        return found;
     }
 
     QAccessible::State state() const override {
         QAccessible::State s = QAccessibleWidget::state();
         s.checkable = true;
-        s.checked = Button()->ButtonDown();
+        s.checked = Button()->IsChecked();
         s.hotTracked = Button()->IsHovered();
         s.pressed = Button()->IsHovered() && Button()->IsPressed();
         return s;
     }
 
     QStringList actionNames() const override {
-        return QAccessibleWidget::actionNames() << pressAction();
+        QStringList names = QAccessibleWidget::actionNames() << pressAction();
+        if (Button()->IsCheckBox()) names << toggleAction();
+        return names;
     }
 
     void doAction(const QString& actionName) override {
-        if (actionName == pressAction()) {
+        if (actionName == pressAction() ||
+            (actionName == toggleAction() && Button()->IsCheckBox())) {
             if (widget()->isEnabled()) Button()->Click();
             return;
         }

@@ -1,6 +1,7 @@
 // Accessibility for the custom-drawn widgets, which assistive technology would otherwise see as
 // anonymous panes: a cell reads as static text (label as name, value as description), a button
-// as a checkable push button named by its caption with a Press action.
+// as a checkable push button named by its caption with a Press action, or as a check box named
+// and described by its label (tRollOverBtn::SetCheckBox, SetLabel).
 #pragma once
 
 class QAccessibleInterface;

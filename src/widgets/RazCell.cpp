@@ -118,6 +118,7 @@ void tRazCell::SetString2(const QString& text) {
     if (text == string2_) return;
     string2_ = text;
     update();
+    UpdateToolTip();
     QAccessibleEvent event(this, QAccessible::DescriptionChanged);
     QAccessible::updateAccessibility(&event);
 }
@@ -138,6 +139,7 @@ void tRazCell::SetSeperator(int x) {
     if (x == seperator_) return;
     seperator_ = x;
     update();
+    UpdateToolTip();
 }
 
 void tRazCell::SetAlignment1(Alignment alignment) {
@@ -185,6 +187,7 @@ void tRazCell::SetPen(const QPen& pen) {
 }
 
 void tRazCell::StyleChanged() {
+    UpdateToolTip();
     updateGeometry();
     update();
 }
@@ -203,6 +206,35 @@ QRect tRazCell::labelTextRect() const {
 
 QRect tRazCell::valueTextRect() const {
     return Span(Clamped(seperator_) - OutlineWidth(pen_) + 4, 1, width() - 4, height());
+}
+
+QString tRazCell::ShownValue() const {
+    return QFontMetrics(font2_).elidedText(string2_, Qt::ElideRight,
+                                           std::max(0, valueTextRect().width()));
+}
+
+void tRazCell::UpdateToolTip() {
+    const QString value = IsValueElided() ? string2_ : QString();
+    const QString tip =
+        value.isEmpty() || hint_.isEmpty() ? value + hint_ : value + QStringLiteral("\n\n") + hint_;
+    if (tip == toolTip()) return;
+    composingToolTip_ = true;
+    setToolTip(tip);
+    composingToolTip_ = false;
+}
+
+bool tRazCell::event(QEvent* event) {
+    // The owner's setToolTip sets the hint; the tooltip itself is composed from it.
+    if (event->type() == QEvent::ToolTipChange && !composingToolTip_) {
+        hint_ = toolTip();
+        UpdateToolTip();
+    }
+    return QWidget::event(event);
+}
+
+void tRazCell::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    UpdateToolTip();
 }
 
 QSize tRazCell::sizeHint() const {
@@ -230,7 +262,7 @@ void tRazCell::paintEvent(QPaintEvent*) {
                      fontColor1_.isValid() ? fontColor1_ : windowText, string1_, alignment1_);
         DrawPart(painter, valuePartRect(), fillColor2_, pen_);
         DrawCellText(painter, valueTextRect(), font2_,
-                     fontColor2_.isValid() ? fontColor2_ : windowText, string2_, alignment2_);
+                     fontColor2_.isValid() ? fontColor2_ : windowText, ShownValue(), alignment2_);
     }
     QPainter screen(this);
     screen.drawImage(QPoint(0, 0), image);

@@ -80,9 +80,19 @@ public:
     [[nodiscard]] QRect labelTextRect() const;
     [[nodiscard]] QRect valueTextRect() const;
 
+    // The value as drawn: cut with an ellipsis when wider than its text box. While it is cut,
+    // the tooltip shows the whole value above the hint the owner gave, and assistive technology
+    // reads the whole value as the description.
+    [[nodiscard]] QString ShownValue() const;
+    [[nodiscard]] bool IsValueElided() const { return ShownValue() != string2_; }
+    // The hint as the owner set it with setToolTip, without the value.
+    [[nodiscard]] const QString& Hint() const { return hint_; }
+
     [[nodiscard]] QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -92,6 +102,7 @@ private:
     void SetAlignment1Value(int value);
     void SetAlignment2Value(int value);
     void StyleChanged();
+    void UpdateToolTip();
 
     QString string1_;
     QString string2_;
@@ -105,6 +116,8 @@ private:
     int seperator_ = 64;
     Alignment alignment1_ = Alignment::Left;
     Alignment alignment2_ = Alignment::Left;
+    QString hint_;
+    bool composingToolTip_ = false;
 };
 
 } // namespace widgets

@@ -89,6 +89,17 @@ void tRollOverBtn::Click() {
     emit clicked();
 }
 
+void tRollOverBtn::SetCheckBox(bool checkedWhenDown) {
+    checkBox_ = true;
+    downChecked_ = checkedWhenDown;
+}
+
+void tRollOverBtn::SetLabel(QWidget* label) {
+    label_ = label;
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
 QSize tRollOverBtn::sizeHint() const {
     if (images_ && images_->Count() > 0) {
         const QSize size = images_->ImageSize();

@@ -56,6 +56,22 @@ public:
     // accessibility Press action).
     void Click();
 
+    // For assistive technology the button is a push button whose ButtonDown reads as checked
+    // (a group's selection) unless made an on/off check box here: then it is checked while
+    // ButtonDown equals checkedWhenDown, as a toggle drawn down for "off" needs false.
+    void SetCheckBox(bool checkedWhenDown);
+    [[nodiscard]] bool IsCheckBox() const { return checkBox_; }
+    // The state assistive technology is told: ButtonDown, inverted for a check box drawn down
+    // while off.
+    [[nodiscard]] bool IsChecked() const {
+        return checkBox_ ? buttonDown_ == downChecked_ : buttonDown_;
+    }
+    // A blank-captioned button is named by the control beside it: its accessible name becomes
+    // the button's name and its hint the button's description, read whenever asked. Not owned;
+    // forgotten when it is destroyed.
+    void SetLabel(QWidget* label);
+    [[nodiscard]] QWidget* Label() const { return label_; }
+
     [[nodiscard]] QSize sizeHint() const override;
 
 signals:
@@ -80,7 +96,10 @@ private:
     QMetaObject::Connection imagesConnection_;
     QFont font_;
     QColor fontColor_;
+    QPointer<QWidget> label_;
     bool buttonDown_ = false;
+    bool checkBox_ = false;
+    bool downChecked_ = true;
     bool hover_ = false;
     bool pressed_ = false;
 };

@@ -15,6 +15,7 @@
 #include <cstdio>
 
 using namespace widgets;
+namespace artwork = app::artwork;
 
 namespace {
 

@@ -1,12 +1,16 @@
 #!/usr/bin/python3
-"""Reads the widget demo through AT-SPI from outside, as a screen reader would.
+"""Reads the widget demo, and the program's Options page, through AT-SPI from outside, as a
+screen reader would.
 
-Run under dbus-run-session: starts the accessibility bus, a private Xvfb and the demo, checks
-roles, names, descriptions and states, and presses buttons through their Press action.
+Usage: check-widgets.py DEMO [PROGRAM]. Run under dbus-run-session: starts the accessibility bus,
+a private Xvfb and the demo, checks roles, names, descriptions and states, and presses buttons
+through their Press action; then the same for the program's twelve option toggles, with a
+router address on loopback that nothing answers.
 Exit 77 means skipped (a piece of the desktop stack is missing), 1 a failed check.
 """
 import os
 import shutil
+import socket
 import subprocess
 import sys
 import tempfile
@@ -100,6 +104,55 @@ def run_checks(app, demo):
     pyatspi.Registry.deregisterEventListener(listener, *events)
 
 
+TOGGLES = {  # label: on at first start
+    "Hide when minimised": False, "Start minimised": False, "Auto run on Windows boot": False,
+    "Beep on connect success/failure": True, "Centre text in titles and data": True,
+    "Always display raw data": False, "Enable SysLog server": False,
+    "Beep on arrival of SysLog message": False, "Remove process ID from messages": True,
+    "Add router IP and port to messages": False, "Output SysLog messages to file": False,
+    "Add date to SysLog filename": True}
+
+
+def check_options_page(app):
+    options = find(app, "Options", BUTTONS)
+    check(options is not None and press(options), "the Options menu button is pressed")
+    toggles = lambda: {n.name: n for n in walk(app) if n.getRole() == pyatspi.ROLE_CHECK_BOX}
+    wait_for(lambda: len(toggles()) >= 12)
+    boxes = toggles()
+    check(sorted(boxes) == sorted(TOGGLES), "the toggles are check boxes named by their labels: %s"
+          % sorted(boxes))
+    check(all(n.description and n.description != name for name, n in boxes.items()),
+          "each toggle is described by its label's hint")
+    remove = boxes.get("Remove process ID from messages")
+    check(remove is not None and remove.description == "Removes the <???> process ID from "
+          "Syslog messages.", "a toggle's description is its hint, exactly")
+    check(all(checked(n) == TOGGLES[name] for name, n in boxes.items()),
+          "each toggle is checked while its option is on")
+    raw = boxes.get("Always display raw data")
+    if raw is not None:
+        seen = []
+        listener = lambda event: seen.append(event.type)
+        pyatspi.Registry.registerEventListener(listener, "object:state-changed:checked")
+        check(press(raw) and wait_for(lambda: checked(raw)), "pressing a toggle turns it on")
+        check(wait_for(lambda: seen != []), "announced: the toggle's checked state")
+        check(press(raw) and wait_for(lambda: not checked(raw)), "pressing again turns it off")
+        pyatspi.Registry.deregisterEventListener(listener, "object:state-changed:checked")
+
+
+def start_program(program, env, log, children):
+    """The program with a private configuration and a loopback router address nobody answers."""
+    config = tempfile.mkdtemp()
+    os.makedirs(os.path.join(config, "Corvane"))
+    with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as probe:
+        probe.bind(("127.0.0.1", 0))
+        port = probe.getsockname()[1]
+    with open(os.path.join(config, "Corvane", "LineScope.conf"), "w") as conf:
+        conf.write("[General]\nIPAddress=127.0.0.1:%d\nWinX=0\nWinY=0\n" % port)
+    env = dict(env, XDG_CONFIG_HOME=config)
+    children.append(subprocess.Popen([program], env=env, stdout=log, stderr=log))
+    return config
+
+
 def main():
     if not os.environ.get("DBUS_SESSION_BUS_ADDRESS", "").startswith("unix:"):
         print("SKIP: no private session bus (run under dbus-run-session)")
@@ -109,6 +162,7 @@ def main():
             print("SKIP: %s is missing (at-spi2-core, xvfb)" % (tool or "Xvfb"))
             return 77
     log = tempfile.TemporaryFile()
+    config = None
     children = [subprocess.Popen([LAUNCHER, "--launch-immediately"], stdout=log, stderr=log)]
     try:
         # Xvfb picks a free display itself and writes its number to the pipe.
@@ -128,7 +182,14 @@ def main():
             app = lambda: next((a for a in desktop if a and a.name == "linescope-widget-demo"), None)
             if check(wait_for(lambda: app() is not None, 15), "the demo is on the AT-SPI bus"):
                 run_checks(app(), demo)
+            if len(sys.argv) > 2:
+                config = start_program(sys.argv[2], env, log, children)
+                program = lambda: next((a for a in desktop if a and a.name == "LineScope"), None)
+                if check(wait_for(lambda: program() is not None, 30), "the program is on the bus"):
+                    check_options_page(program())
     finally:
+        if config:
+            shutil.rmtree(config, ignore_errors=True)
         for child in reversed(children):
             child.terminate()
             try:

@@ -1,5 +1,5 @@
-// The artwork in the resources, and drawing at the screen's device pixel ratio. Built twice:
-// at scale 1 and with QT_SCALE_FACTOR=2, where the "@2x" twins must be picked.
+// Drawing at the screen's device pixel ratio. Built twice: at scale 1 and with
+// QT_SCALE_FACTOR=2, where the artwork's "@2x" twins must be picked.
 #include "Artwork.h"
 
 #include "RazCell.h"
@@ -10,54 +10,19 @@
 #include <tuple>
 
 using namespace widgets;
+namespace artwork = app::artwork;
 
 class ArtworkTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() {
-        ratio_ = qGuiApp->devicePixelRatio();
-        if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
-            QCOMPARE(ratio_, qEnvironmentVariable("QT_SCALE_FACTOR").toDouble());
-    }
-    void imagesHaveTheirSizes();
     void drawnSharpAtTheScreensRatio();
-
-private:
-    qreal ratio_ = 1;
 };
 
-void ArtworkTest::imagesHaveTheirSizes() {
-    const std::pair<const artwork::ImageSetPaths*, QSize> sets[] = {
-        {&artwork::kButton, {128, 32}},
-        {&artwork::kToggle, {24, 24}},
-        {&artwork::kSetButton, {32, 24}}};
-    for (const auto& [paths, size] : sets) {
-        tImageList list;
-        QVERIFY(artwork::LoadImageSet(list, *paths));
-        QImage images[3];
-        for (int i = 0; i < 3; ++i) {
-            QCOMPARE(list.Image(i).deviceIndependentSize().toSize(), size);
-            QCOMPARE(list.Image(i).size(), size * ratio_);
-            images[i] = list.Image(i).toImage();
-        }
-        // Three looks told apart at a glance, each covering its button.
-        QVERIFY(images[0] != images[1] && images[1] != images[2] && images[0] != images[2]);
-        QCOMPARE(images[0].pixelColor(images[0].rect().center()).alpha(), 255);
-    }
-    for (const auto& [path, size] :
-         {std::pair{artwork::kLogo, QSize(140, 60)}, std::pair{artwork::kAbout, QSize(320, 160)}}) {
-        const QPixmap picture = LoadArtwork(QString::fromLatin1(path));
-        QCOMPARE(picture.deviceIndependentSize().toSize(), size);
-        QCOMPARE(picture.devicePixelRatio(), ratio_);
-    }
-    const QList<QSize> iconSizes = artwork::ProgramIcon().availableSizes();
-    for (const int s : {16, 24, 32, 48, 64, 128, 256})
-        QVERIFY(iconSizes.contains(QSize(s, s)));
-}
-
 void ArtworkTest::drawnSharpAtTheScreensRatio() {
-    const int r = int(ratio_);
+    const int r = int(qGuiApp->devicePixelRatio());
+    if (qEnvironmentVariableIsSet("QT_SCALE_FACTOR"))
+        QCOMPARE(r, qEnvironmentVariableIntValue("QT_SCALE_FACTOR"));
     // A counter-page cell: its parts share one outline (logical columns 163-164), the value
     // part's outline runs round its other three sides, and each covers every device pixel.
     tRazCell cell;

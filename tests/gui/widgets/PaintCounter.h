@@ -2,7 +2,6 @@
 // without comparing pixels.
 #pragma once
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
 #include <QTest>
@@ -12,15 +11,12 @@ class PaintCounter : public QObject {
 public:
     explicit PaintCounter(QWidget* widget) : widget_(widget) { widget->installEventFilter(this); }
 
-    // Runs action and returns how many paint events the widget got from it. Update requests are
-    // coalesced and delivered from the event loop, so it waits: until the first paint arrives,
-    // then a little longer to catch any second one (or the full quiet period when none comes).
+    // Paint events the widget got from action. Updates are coalesced and delivered from the
+    // event loop: wait for the first, then a little longer for a second (zero is an answer).
     template <typename Action> int PaintsAfter(Action action) {
         QTest::qWait(30); // let earlier paints through first
-        QCoreApplication::processEvents();
         count_ = 0;
         action();
-        // Zero paints is a valid answer, so the wait may time out.
         static_cast<void>(QTest::qWaitFor([this] { return count_ > 0; }, 300));
         QTest::qWait(30);
         return count_;
@@ -28,7 +24,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (watched == widget_ && event->type() == QEvent::Paint) ++count_;
+        count_ += watched == widget_ && event->type() == QEvent::Paint;
         return false;
     }
 

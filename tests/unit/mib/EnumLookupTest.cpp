@@ -8,37 +8,23 @@
 
 namespace {
 
+// The number in parentheses must be the position, or lookups show the wrong state.
 TEST(EnumerationTables, ZeroThenEachNameWithItsNumber) {
-    const struct {
-        const char* name;
-        std::span<const std::string_view> texts;
-        size_t size;
-        std::string_view last;
-    } tables[] = {
-        {"ForwardingText", mib::ForwardingText, 3, "non-forwarding(2)"},
-        {"RtoAlgorithmText", mib::RtoAlgorithmText, 5, "vanj(4)"},
-        {"EnableText", mib::EnableText, 3, "disabled(2)"},
-        {"UpDownText", mib::UpDownText, 4, "testing(3)"},
-        {"TruthText", mib::TruthText, 3, "false(2)"},
-        {"RouteTypeText", mib::RouteTypeText, 5, "indirect(4)"},
-        {"RouteProtoText", mib::RouteProtoText, 15, "bgp(14)"},
-        {"NetToMediaTypeText", mib::NetToMediaTypeText, 5, "static(4)"},
-        {"TcpConnStateText", mib::TcpConnStateText, 13, "deleteTCB(12)"},
-    };
-    for (const auto& t : tables) {
-        SCOPED_TRACE(t.name);
-        ASSERT_EQ(t.texts.size(), t.size);
-        EXPECT_EQ(t.texts[0], "0");
-        EXPECT_EQ(t.texts.back(), t.last);
-        for (size_t i = 1; i < t.texts.size(); ++i) {
-            // the number in parentheses must be the position, or lookups show the wrong state
+    const std::span<const std::string_view> tables[] = {
+        mib::ForwardingText, mib::RtoAlgorithmText,   mib::EnableText,
+        mib::UpDownText,     mib::TruthText,          mib::RouteTypeText,
+        mib::RouteProtoText, mib::NetToMediaTypeText, mib::TcpConnStateText};
+    for (const auto& texts : tables) {
+        ASSERT_GT(texts.size(), 2u);
+        EXPECT_EQ(texts[0], "0");
+        for (size_t i = 1; i < texts.size(); ++i) {
             const std::string suffix = "(" + std::to_string(i) + ")";
-            EXPECT_GT(t.texts[i].size(), suffix.size() + 1) << t.texts[i];
-            EXPECT_TRUE(t.texts[i].ends_with(suffix)) << t.texts[i];
+            EXPECT_GT(texts[i].size(), suffix.size() + 1) << texts[i];
+            EXPECT_TRUE(texts[i].ends_with(suffix)) << texts[i];
         }
     }
+    EXPECT_EQ(std::size(mib::TcpConnStateText), 13u);
     EXPECT_EQ(mib::RouteProtoText[9], "is-is(9)");
-    EXPECT_EQ(mib::TcpConnStateText[6], "finWait1(6)");
 }
 
 TEST(EnumLookup, ReadsTheLeadingNumberAndKeepsWhatIsOutOfRange) {

@@ -1,12 +1,12 @@
-// Resource paths of the program's own artwork (src/app/resources/resources.qrc). Each image has
-// an "@2x" twin for high-DPI screens; LoadArtwork() picks it.
+// Resource paths of the program's own artwork (resources/resources.qrc). Each image has an "@2x"
+// twin for high-DPI screens; widgets::LoadArtwork() picks it.
 #pragma once
 
 #include "ImageList.h"
 
 #include <QIcon>
 
-namespace widgets::artwork {
+namespace app::artwork {
 
 // The three state images of each button image list, in tImageList order.
 struct ImageSetPaths {
@@ -40,7 +40,7 @@ inline constexpr const char* kIconSizes[] = {
     ":/linescope/icons/linescope-256.png"};
 
 // Fills list from one image set; false (list unchanged) when the resources are not linked in.
-inline bool LoadImageSet(tImageList& list, const ImageSetPaths& set) {
+inline bool LoadImageSet(widgets::tImageList& list, const ImageSetPaths& set) {
     return list.LoadFromFiles(QString::fromLatin1(set.normal), QString::fromLatin1(set.over),
                               QString::fromLatin1(set.down));
 }
@@ -53,4 +53,4 @@ inline QIcon ProgramIcon() {
     return icon;
 }
 
-} // namespace widgets::artwork
+} // namespace app::artwork
