@@ -112,6 +112,7 @@ private slots:
         // Absent router (its failure text: the lost router below): every cell labelled but
         // empty, one error sound, no busy cursor, and one datagram (the identity probe) sent.
         QCOMPARE(w.cell(61)->String1(), QStringLiteral("InDatagrams"));
+        QCOMPARE(w.cell(61)->toolTip().toStdString(), mib::UdpMIB[0].Hint);
         for (const app::CellLayout& layout : app::CellLayouts())
             if (layout.page != app::OptionsPageIndex)
                 QVERIFY2(w.cell(layout.number)->String2().isEmpty(),
@@ -238,6 +239,7 @@ private slots:
                     .startsWith(QStringLiteral("Router uptime:  12 days 3 hours 25 mins 47 secs")));
             QCOMPARE(w.text("Label22") + w.text("Label23"), QStringLiteral("LAN (up)WAN (up)"));
             // The 64-bit counters answered, so the WAN data cells show them.
+            QVERIFY(w.cell(151)->toolTip().contains(QStringLiteral("(64 bit)")));
             const QRegularExpression octets(rawData ? QStringLiteral("^\\d{10,}$")
                                                     : QStringLiteral("^\\d+(\\.\\d+)? GB$"));
             for (int n : {146, 147, 151, 152})
