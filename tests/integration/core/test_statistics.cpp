@@ -2,24 +2,15 @@
 // RawData modes, plus the discoveries and tables that router does not offer, from an in-test
 // agent.
 #include "Agents.h"
+#include "CoreHarness.h"
 #include "FakeAgent.h"
-#include "RouterQuery.h"
-#include "Statistics.h"
-#include "TableLayout.h"
-#include "TestSeams.h"
 #include "UdpRelay.h"
 
-#include <QFile>
-#include <QLocale>
-#include <QTemporaryDir>
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <limits>
 #include <memory>
 #include <regex>
 #include <span>
-#include <string>
-#include <vector>
 
 using core::Sound;
 using core::Statistics;
@@ -29,68 +20,45 @@ using namespace std::string_literals;
 
 namespace {
 
-const std::string Prefix = "1.3.6.1.2.1.";
-
-struct Harness {
-    core::Settings settings;
-    testing_seams::RecordingSounds sounds;
-    testing_seams::CountingCursor cursor;
-    testing_seams::FixedClock clock{QDateTime(QDate(2026, 12, 6), QTime(12, 0, 0))};
-    core::RouterQuery query{settings, sounds, cursor};
-    Statistics stats{query, settings, clock};
-
-    // `present`: as after a passed identity check, for agents that would not pass one.
-    explicit Harness(const std::string& address, bool rawData = false, bool present = false) {
-        query.RouterPresent = present;
-        // The formatters use the default locale's decimal separator.
-        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        settings.IPAddress = QString::fromStdString(address);
-        settings.Community = QStringLiteral("public");
-        settings.RawData = rawData;
-    }
-};
-
-Lines Split(const std::string& text) {
+// An expected cell is "formatted~raw" where the RawData modes differ, else one text for both;
+// cells are separated by '|'.
+Lines Cells(const std::string& text, bool raw) {
     Lines cells;
     std::size_t start = 0;
-    for (std::size_t bar; (bar = text.find('|', start)) != std::string::npos; start = bar + 1)
-        cells.push_back(text.substr(start, bar - start));
-    cells.push_back(text.substr(start));
+    for (std::size_t end = 0; end != std::string::npos; start = end + 1) {
+        end = text.find('|', start);
+        const std::string cell = text.substr(start, end - start);
+        const auto tilde = cell.find('~');
+        cells.push_back(tilde == std::string::npos ? cell
+                        : raw                      ? cell.substr(tilde + 1)
+                                                   : cell.substr(0, tilde));
+    }
     return cells;
 }
 
-// An expected cell is "formatted~raw" where the RawData modes differ, else one text for both.
-std::string Pick(const std::string& cell, bool raw) {
-    const auto tilde = cell.find('~');
-    if (tilde == std::string::npos) return cell;
-    return raw ? cell.substr(tilde + 1) : cell.substr(0, tilde);
-}
-
-// A page's values against expected cells separated by '|'. "*N" is a growing octet counter: a
-// size when formatted, a number of at least N when raw.
+// A page's values against expected cells. "*N" is a growing octet counter: a size when
+// formatted, a number of at least N when raw.
 void ExpectValues(std::span<const std::string> values, const std::string& expected, bool raw) {
-    const Lines cells = Split(expected);
+    const Lines cells = Cells(expected, raw);
     ASSERT_EQ(values.size(), cells.size());
+    const std::regex counter(raw ? "[0-9]+" : "[0-9]+(\\.[0-9]+)? (GB|MB|KB)");
     for (std::size_t i = 0; i < cells.size(); ++i) {
         if (!cells[i].starts_with('*')) {
-            EXPECT_EQ(values[i], Pick(cells[i], raw)) << "value " << i;
-            continue;
-        }
-        const std::regex pattern(raw ? "[0-9]+" : "[0-9]+(\\.[0-9]+)? (GB|MB|KB)");
-        EXPECT_TRUE(std::regex_match(values[i], pattern)) << "value " << i << ": " << values[i];
-        if (raw) {
-            EXPECT_GE(core::LeadingInteger(values[i]), std::stoll(cells[i].substr(1))) << i;
+            EXPECT_EQ(values[i], cells[i]) << "value " << i;
+        } else {
+            EXPECT_TRUE(std::regex_match(values[i], counter)) << i << ": " << values[i];
+            EXPECT_GE(core::LeadingInteger(values[i]), raw ? std::stoll(cells[i].substr(1)) : 0);
         }
     }
 }
 
-// The Tables page's lines: per row, each heading with its cell ('|' between cells), then dashes.
+// The Tables page's lines: per row, each heading with its cell, then dashes.
 Lines Rows(Headings headings, const Lines& rows, bool raw = false) {
     Lines lines;
     for (const std::string& row : rows) {
-        const Lines cells = Split(row);
+        const Lines cells = Cells(row, raw);
         for (std::size_t c = 0; c < headings.size(); ++c)
-            lines.push_back(std::string(headings[c]) + Pick(cells.at(c), raw));
+            lines.push_back(std::string(headings[c]) + cells.at(c));
         lines.emplace_back(60, '-');
     }
     return lines;
@@ -100,23 +68,19 @@ Lines Rows(Headings headings, const Lines& rows, bool raw = false) {
 
 // --- the full fetch against the simulated router ------------------------------------------------
 
-class FullFetch : public testing::TestWithParam<bool> {
-protected:
-    void SetUp() override {
-        ASSERT_NE(SharedSimulatedRouter(), nullptr) << "snmpsim did not start";
-        h = std::make_unique<Harness>(SharedSimulatedRouter()->Address(), GetParam());
-        h->stats.TableView = 1;
-        ASSERT_TRUE(h->stats.GetAllData());
-    }
-    [[nodiscard]] bool Raw() const { return GetParam(); }
-    std::unique_ptr<Harness> h;
-};
+class FullFetch : public testing::TestWithParam<bool> {};
 
-TEST_P(FullFetch, FindsTheInterfacesAddressesAndHeadlines) {
-    const Statistics& s = h->stats;
-    EXPECT_EQ(h->cursor.BusyCount(), 1);
-    EXPECT_EQ(h->cursor.Depth(), 0);
-    EXPECT_EQ(h->sounds.Played(), std::vector<Sound>{Sound::Information});
+TEST_P(FullFetch, EveryPageShowsTheDataFileValues) {
+    ASSERT_NE(SharedSimulatedRouter(), nullptr) << "snmpsim did not start";
+    const bool raw = GetParam();
+    Harness h(SharedSimulatedRouter()->Address());
+    h.settings.RawData = raw;
+    Statistics& s = h.stats;
+    s.TableView = 1;
+    ASSERT_TRUE(s.GetAllData());
+    EXPECT_EQ(h.cursor.BusyCount(), 1);
+    EXPECT_EQ(h.cursor.Depth(), 0);
+    EXPECT_EQ(h.sounds.Played(), std::vector<Sound>{Sound::Information});
     EXPECT_TRUE(s.Errors.empty());
 
     // The last interface, atm0 (index 7), lies above ifNumber (5).
@@ -132,8 +96,7 @@ TEST_P(FullFetch, FindsTheInterfacesAddressesAndHeadlines) {
                                  {"127.0.0.1|(6)~6|255.0.0.0|1|65535",
                                   "192.168.1.254|br0(1)~1|255.255.255.0|1|65535",
                                   "203.0.113.45|ppp0(4)~4|255.255.255.255|1|1492"},
-                                 Raw()));
-    EXPECT_EQ(s.TableLines[7], Raw() ? "ipAdEntIfIndex\t\t1" : "ipAdEntIfIndex\t\tbr0(1)");
+                                 raw));
 
     // The headlines read the same in both modes.
     EXPECT_EQ(s.RouterUpTime, 104914700);
@@ -147,15 +110,6 @@ TEST_P(FullFetch, FindsTheInterfacesAddressesAndHeadlines) {
     EXPECT_EQ(s.Label22 + s.Label23, "LAN (up)WAN (up)");
     EXPECT_TRUE(s.UseHCCounters);
 
-    h->settings.ConBeep = false;
-    h->sounds.Clear();
-    EXPECT_TRUE(h->stats.GetAllData());
-    EXPECT_EQ(h->sounds.Total(), 0);
-}
-
-TEST_P(FullFetch, EveryPageShowsTheDataFileValues) {
-    const Statistics& s = h->stats;
-    const bool raw = Raw();
     ExpectValues(s.SystemValues,
                  "104914700|noc@example.net|tavix-gw|Wiring cupboard|end-to-end + applications~72|"
                  "1500|1492|*9002000000|*5002000000|*9007000000|*5007000000|448 Kbps~448000|"
@@ -176,10 +130,9 @@ TEST_P(FullFetch, EveryPageShowsTheDataFileValues) {
                  "forwarding(1)~1|64|1843201|4|51|1120553|7|8|702104|688310|11|12|60|14|15|16|17|"
                  "18|19|23",
                  raw);
-    ExpectValues(s.IcmpValues,
-                 "501|502|503|504|505|506|507|508|509|510|511|512|513|514|515|516|517|518|519|520|"
-                 "521|522|523|524|525|526",
-                 raw);
+    ASSERT_EQ(s.IcmpValues.size(), 26u);
+    for (std::size_t i = 0; i < 26; ++i)
+        EXPECT_EQ(s.IcmpValues[i], std::to_string(501 + i));
     ExpectValues(s.TcpValues, "vanj(4)~4|200|120000|-1|605|606|607|608|2|61010|61111|612|614|615",
                  raw);
     ExpectValues(s.UdpValues, "70101|702|703|70404", raw);
@@ -187,30 +140,32 @@ TEST_P(FullFetch, EveryPageShowsTheDataFileValues) {
                  "1101|1102|1103|1104|1105|1106|1108|1109|1110|1111|1112|1113|1114|1115|1116|1117|"
                  "1118|1119|1120|1121|1122|1124|1125|1126|1127|1128|1129|disabled(2)~2",
                  raw);
-}
 
-TEST_P(FullFetch, OtherViewsOnDemand) {
-    Statistics& s = h->stats;
-    EXPECT_FALSE(s.SelectADSLView(1)); // already shown: nothing fetched
+    // The other views on demand; the one already shown is not fetched again.
+    EXPECT_FALSE(s.SelectADSLView(1));
     ASSERT_TRUE(s.SelectADSLView(2));
     ExpectValues(
         s.ADSLValues,
         "DSLAM-7731-A14|ALCB|E.38.4.29|6.1 dB~61|31.5 dB~315| lossOfSigQuality~\x08|"
         "19.8 dBm~198|10.24 Mbps~10240000|16 ms~16|8.13 Mbps~8128000|7.62 Mbps~7616000|254",
-        Raw());
+        raw);
     // Only a formatted status moves the cell's width.
-    EXPECT_EQ(s.ADSLStatusWidth, Raw() ? core::StatusCellNarrow : core::StatusCellWide);
-
+    EXPECT_EQ(s.ADSLStatusWidth, raw ? core::StatusCellNarrow : core::StatusCellWide);
     ASSERT_TRUE(s.SelectIntfView(2));
     EXPECT_EQ((Lines{s.IntfValues[0], s.IntfValues[4], s.IntfValues[7]}),
-              (Raw() ? Lines{"ppp0", "", "68467200"} : Lines{"ppp0", "NULL", "4d:5h:14m:35s:"}));
+              (raw ? Lines{"ppp0", "", "68467200"} : Lines{"ppp0", "NULL", "4d:5h:14m:35s:"}));
     ASSERT_TRUE(s.SelectIntfView(4)); // the WAN's ifX row is the rfc1483 interface
     ExpectValues(s.IfxValues,
                  "atm0|2007|3007|4007|5007|*9007000000|7000000007|8007|9007|*5007000000|"
                  "6000000007|12007|13007|enabled(1)~1|8|false(2)~2|false(2)~2",
-                 Raw());
+                 raw);
     ASSERT_TRUE(s.SelectIntfView(3));
     EXPECT_EQ(s.IfxValues[0], "eth0");
+
+    h.settings.ConBeep = false;
+    h.sounds.Clear();
+    EXPECT_TRUE(s.GetAllData());
+    EXPECT_EQ(h.sounds.Total(), 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(RawData, FullFetch, testing::Bool(),
@@ -218,53 +173,31 @@ INSTANTIATE_TEST_SUITE_P(RawData, FullFetch, testing::Bool(),
                              return info.param ? "On" : "Off";
                          });
 
-// --- the other four tables ----------------------------------------------------------------------
+// --- the other four tables: the first row of each and how many --------------------------------
 
-TEST(Tables, GiveTheExactLinesAndFile) {
+TEST(Tables, EachViewLaysOutItsOwnColumns) {
     ASSERT_NE(SharedSimulatedRouter(), nullptr);
     Harness h(SharedSimulatedRouter()->Address());
     ASSERT_TRUE(h.stats.GetAllData()); // discovery feeds the interface labels
     const struct {
         int view;
         Headings headings;
-        Lines rows;
+        std::size_t rows;
+        std::string first;
     } tables[] = {
-        {2,
-         mib::IpRouteColumns,
-         {"0.0.0.0|ppp0(4)|1|-1|-1|-1|203.0.113.1|indirect(4)|local(2)|364475|0.0.0.0|-1|0.0",
-          "10.20.0.0|br0(1)|2|-1|-1|-1|192.168.1.20|indirect(4)|netmgmt(3)|95000|255.255.0.0|-1|"
-          "0.0",
-          "127.0.0.0|(6)|0|-1|-1|-1|127.0.0.1|direct(3)|local(2)|1049147|255.0.0.0|-1|0.0",
-          "192.168.1.0|br0(1)|0|-1|-1|-1|192.168.1.254|direct(3)|local(2)|1049135|255.255.255.0|"
-          "-1|0.0",
-          "203.0.113.1|ppp0(4)|0|-1|-1|-1|203.0.113.45|direct(3)|local(2)|364475|255.255.255.255|"
-          "-1|0.0"}},
-        {3,
-         mib::IpNetToMediaColumns,
-         {"br0(1)|3C:97:0E:4A:1B:2C|192.168.1.20|dynamic(3)",
-          "br0(1)|00:0B:0C:01:02:03|192.168.1.33|dynamic(3)",
-          "br0(1)|F4:EC:38:A0:B1:C2|192.168.1.40|static(4)"}},
-        {4,
-         mib::TcpConnColumns,
-         {"listen(2)|0.0.0.0|23|0.0.0.0|0", "listen(2)|0.0.0.0|80|0.0.0.0|0",
-          "established(5)|192.168.1.254|23|192.168.1.20|51234",
-          "timeWait(11)|192.168.1.254|80|192.168.1.33|49822"}},
-        {5, mib::UdpColumns, {"0.0.0.0|53", "0.0.0.0|67", "0.0.0.0|161", "192.168.1.254|1900"}},
+        {2, mib::IpRouteColumns, 5,
+         "0.0.0.0|ppp0(4)|1|-1|-1|-1|203.0.113.1|indirect(4)|local(2)|364475|0.0.0.0|-1|0.0"},
+        {3, mib::IpNetToMediaColumns, 3, "br0(1)|3C:97:0E:4A:1B:2C|192.168.1.20|dynamic(3)"},
+        {4, mib::TcpConnColumns, 4, "listen(2)|0.0.0.0|23|0.0.0.0|0"},
+        {5, mib::UdpColumns, 4, "0.0.0.0|53"},
     };
-    QTemporaryDir dir;
-    const QString path = dir.filePath(QStringLiteral("table.txt"));
     for (const auto& table : tables) {
         SCOPED_TRACE(table.view);
         ASSERT_TRUE(h.stats.SelectTable(table.view));
-        const Lines expected = Rows(table.headings, table.rows);
-        EXPECT_EQ(h.stats.TableLines, expected);
-        ASSERT_TRUE(core::WriteTableFile(path, h.stats.TableLines).isEmpty());
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-        std::string bytes;
-        for (const std::string& line : expected)
-            bytes += line + "\r\n";
-        EXPECT_EQ(file.readAll().toStdString(), bytes);
+        const Lines& lines = h.stats.TableLines;
+        ASSERT_EQ(lines.size(), table.rows * (table.headings.size() + 1));
+        const Lines first(lines.begin(), lines.begin() + table.headings.size() + 1);
+        EXPECT_EQ(first, Rows(table.headings, {table.first}));
     }
 }
 
@@ -300,13 +233,9 @@ TEST(Discovery, PicksTheLowestPositionOfEachTypeElseTheLast) {
         std::string indices; // LanIpIfIndex|LanIfIndex|WanIfIndex|AdslIfIndex|WanIfxIndex
         std::size_t requests;
     } routers[] = {
-        // Positions 1 to 3 by GetRequest, the fourth (index 7) by GetNext after instance 3.
-        {4, {{1, 6, "eth0"}, {2, 23, "ppp0"}, {3, 94, "adsl0"}, {7, 1, "lo"}}, "7|1|2|3|7", 13},
-        {1, {{5, 6, "eth5"}}, "5|5|5|5|5", 4},
-        {3, {{1, 1, "br0"}, {2, 23, "ppp0"}, {3, 23, "ppp1"}}, "1|3|2|3|3", 10}, // lower ppp
-        // Counts three but lists two: the GetNext lands on the first description, "3Com eth0",
-        // which must not pass for interface 3.
-        {3, {{1, 6, "3Com eth0"}, {2, 23, "ppp0"}}, "0|1|2|0|0", 10},
+        // Counts four but lists three: the GetNext for the last lands on the first description,
+        // "3Com eth0", which must not pass for an interface index. The lower ppp is the WAN.
+        {4, {{1, 6, "3Com eth0"}, {2, 23, "ppp0"}, {3, 23, "ppp1"}}, "0|1|2|0|0", 13},
         {-3, {}, "0|0|0|0|0", 1},
         // More than the tables hold: 50 positions, the 60th interface is never seen.
         {60, Many(60), "50|1|50|50|50", 1 + 49 + 1 + 50 + 50},
@@ -315,7 +244,7 @@ TEST(Discovery, PicksTheLowestPositionOfEachTypeElseTheLast) {
         SCOPED_TRACE(r.indices);
         fake::FakeAgent agent;
         Serve(agent, r.ifNumber, r.interfaces);
-        Harness h(agent.Address(), false, true);
+        Harness h(agent.Address(), true);
         Statistics& s = h.stats;
         s.IfDescr[50] = "from an earlier router";
         s.FindInterfaceIndices();
@@ -325,10 +254,8 @@ TEST(Discovery, PicksTheLowestPositionOfEachTypeElseTheLast) {
         EXPECT_EQ(agent.Requests().size(), r.requests);
         const int found = std::clamp(r.ifNumber, 0, core::MaxInterfaces);
         EXPECT_EQ(s.InterfaceCount, found);
-        for (int p = 1; p <= found; ++p) {
-            const auto k = static_cast<std::size_t>(p - 1);
-            EXPECT_EQ(s.IfDescr[p], k < r.interfaces.size() ? r.interfaces[k].descr : "") << p;
-        }
+        for (std::size_t p = 1; p <= static_cast<std::size_t>(found); ++p)
+            EXPECT_EQ(s.IfDescr[p], p <= r.interfaces.size() ? r.interfaces[p - 1].descr : "");
         EXPECT_EQ(s.IfDescr[0], "");
         EXPECT_EQ(s.IfDescr[50], found < 50 ? "from an earlier router" : "if50");
     }
@@ -353,7 +280,7 @@ TEST(SparseTable, EachValueStaysInItsRowAndIndicesNameTheirOwnInterface) {
     agent.Add(table + "3.10.0.0.1", "255.255.255.252", snmp::tag::IpAddress);
     agent.Add(table + "3.10.0.0.2", "255.255.255.0", snmp::tag::IpAddress);
 
-    Harness h(agent.Address(), false, true);
+    Harness h(agent.Address(), true);
     h.stats.FindInterfaceIndices();
     ASSERT_EQ(h.stats.WanIfxIndex, "7");
     h.stats.ipAddrTableGetData();
@@ -376,7 +303,7 @@ TEST(SparseTable, WalkCutShortKeepsWhatArrivedInItsRows) {
         agent.Add(table + "2." + row, std::string(row).substr(8));
     }
     agent.GoSilentAfter(3); // both addresses and the first port, then silence
-    Harness h(agent.Address(), false, true);
+    Harness h(agent.Address(), true);
     h.stats.TableView = 5;
     h.stats.udpTableGetData();
     EXPECT_EQ(h.stats.TableLines, Rows(mib::UdpColumns, {"0.0.0.0|53", "0.0.0.0|"}));
@@ -418,30 +345,18 @@ TEST(Formatting, CounterThatIsNoNumberKeepsItsTextAndIsReported) {
     EXPECT_EQ(h.stats.ADSLValues[8], "NULL"); // not "NULL ms"
 }
 
-TEST(HostileRouter, ExtremeAndMalformedValuesAreShownNotTrusted) {
+TEST(HostileRouter, ExtremeValuesAreShownNotTrusted) {
     fake::FakeAgent agent;
-    const auto text = [&](const std::string& suffix, const std::string& value) {
+    for (const auto& [suffix, value] : {std::pair{"1.1.0", "TAVIX"},
+                                        {"1.3.0", "9223372036854775807999"}, // beyond 64 bits
+                                        {"2.1.0", "18446744073709551616"}})  // no table holds it
         agent.Add(Prefix + suffix, value, snmp::tag::OctetString);
-    };
-    text("1.1.0", "TAVIX");
-    text("1.3.0", "9223372036854775807999");   // beyond 64 bits
-    text("2.1.0", "18446744073709551616");     // an interface count no table holds
-    text("2.2.1.9.0", "-9223372036854775808"); // last change at the far end of the range
-    // Table OIDs without a column, with an unknown column, and with a column but no index.
-    text("4.20.1", "no column");
-    text("4.20.1.2", "no index");
-    text("4.20.1.99.1", "unknown column");
     Harness h(agent.Address());
-    h.stats.TableView = 1;
-
     ASSERT_TRUE(h.stats.GetAllData());
-    const Statistics& s = h.stats;
-    EXPECT_EQ(s.RouterUpTime, std::numeric_limits<int64_t>::max());
-    EXPECT_EQ(s.InterfaceCount, core::MaxInterfaces);
-    EXPECT_EQ(s.WanIfIndex, "0");          // nothing answered the index reads
-    EXPECT_FALSE(s.StaticText6.isEmpty()); // the start time stays within the calendar
-    // The key without an index is a row of its own; the others name no known column.
-    EXPECT_EQ(s.TableLines, Rows(mib::IpAddrColumns, {"|(no index)|||"}));
+    EXPECT_EQ(h.stats.RouterUpTime, std::numeric_limits<int64_t>::max());
+    EXPECT_EQ(h.stats.InterfaceCount, core::MaxInterfaces);
+    EXPECT_EQ(h.stats.WanIfIndex, "0");          // nothing answered the index reads
+    EXPECT_FALSE(h.stats.StaticText6.isEmpty()); // the start time stays within the calendar
 }
 
 TEST(SparseTable, AWalkThatGoesBackwardsSaysTheTableIsIncomplete) {
@@ -449,7 +364,7 @@ TEST(SparseTable, AWalkThatGoesBackwardsSaysTheTableIsIncomplete) {
     const std::string column = Prefix + "7.5.1.2.";
     agent.ScriptGetNext({{column + "0.0.0.0.67", "67", snmp::tag::Integer},
                          {column + "0.0.0.0.53", "53", snmp::tag::Integer}});
-    Harness h(agent.Address(), false, true);
+    Harness h(agent.Address(), true);
     ASSERT_TRUE(h.stats.SelectTable(5));
     const std::string why = "udpTable is incomplete: the router answered out of order";
     EXPECT_EQ(h.stats.Errors, Lines{why});
@@ -483,9 +398,7 @@ TEST_F(LostRouter, CostsOneReadAndOneProbeThenNothingIsSentUntilTheNextCheck) {
     h->stats.SystemGetData();
     EXPECT_EQ(relay->Requests() - sent, 2); // the uptime read and the probe
     EXPECT_FALSE(h->query.RouterPresent);
-    EXPECT_EQ(h->query.StatusText.toStdString(),
-              "Cannot communicate with Corvane router at " + relay->Address() +
-                  "\nplease check router IP address and community in options");
+    EXPECT_EQ(h->query.StatusText.toStdString(), Failure(relay->Address()));
     EXPECT_EQ(h->sounds.Played(), std::vector<Sound>{Sound::Error});
     EXPECT_EQ(h->stats.IpValues[1], "NULL");
     EXPECT_TRUE(h->stats.Errors.empty()); // a lost router is no incomplete table
