@@ -6,6 +6,7 @@
 #include "MIBConstants.h"
 #include "Seams.h"
 #include "Settings.h"
+#include "Transport.h"
 
 #include <QString>
 #include <string>
@@ -16,8 +17,8 @@ namespace core {
 class RouterQuery {
 public:
     static constexpr std::string_view MIBPrefix = mib::MIBPrefix;
-    static constexpr int ShortTimeout = mib::ShortTimeout;
-    static constexpr int NormalTimeout = mib::NormalTimeout;
+    static constexpr int ShortTimeout = snmp::ShortTimeout;
+    static constexpr int NormalTimeout = snmp::NormalTimeout;
 
     RouterQuery(Settings& settings, Sounds& sounds, Cursor& cursor);
 

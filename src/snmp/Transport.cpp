@@ -1,5 +1,7 @@
 #include "Transport.h"
 
+#include <algorithm>
+#include <chrono>
 #include <unordered_map>
 #include <utility>
 
@@ -16,8 +18,9 @@ std::string_view Trim(std::string_view s) {
 }
 
 // A reply that came in after an earlier request of this socket had timed out is still queued.
-// It cannot answer the request about to be sent, and taken for its reply it would put one
-// object's value in another's place (in a walk: into the wrong row).
+// It cannot answer the request about to be sent. The request id alone does not tell it apart:
+// a caller that reuses its TSNMPSend for gets sends the same id each time, and a late reply
+// taken for the next one would put one object's value in another's place.
 void DiscardStale(UdpSocket& sock) {
     std::string stale;
     SockAddr from;
@@ -95,14 +98,47 @@ bool TSNMPSend::SendRequest() {
     }
     Buffer.clear();
 
+    // One deadline for the whole request: a dropped datagram does not buy the agent more time.
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(Timeout, 0));
+    std::string datagram;
     SockAddr from;
-    if (!sock.Receive(Buffer, from, Timeout)) {
-        error_ = sock.LastError();
-        return false;
+    for (bool first = true;; first = false) {
+        int waitMs = -1;
+        if (Timeout >= 0) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            // Past the deadline only the first look (a timeout of 0) still takes what is queued.
+            if (left <= 0 && !first) {
+                error_ = SocketTimedOut;
+                return false;
+            }
+            waitMs = static_cast<int>(std::max<decltype(left)>(left, 0));
+        }
+        const bool got = sock.Receive(datagram, from, waitMs);
+        if (!got && sock.LastError() != SocketConnReset) {
+            error_ = sock.LastError();
+            return false;
+        }
+        // Anyone else's datagram, a stray octet from another port included, is no answer.
+        if (from.ip != resolved_.ip || from.port != resolved_.port) continue;
+
+        error_ = got ? 0 : SocketConnReset;
+        if (!got || !Reply.Decode(datagram)) {
+            // Malformed from the agent itself: it will not answer better, so stop waiting.
+            Buffer = std::move(datagram);
+            RemoteHost = from.IpText();
+            return false;
+        }
+        // A late or repeated answer to an earlier request of this socket.
+        if (Reply.ID != Query.ID) {
+            Reply.Clear();
+            continue;
+        }
+        Buffer = std::move(datagram);
+        RemoteHost = from.IpText();
+        return true;
     }
-    error_ = 0;
-    RemoteHost = from.IpText();
-    return Reply.Decode(Buffer);
 }
 
 bool GetNextStep(TSNMPSend& send, std::string& oid, std::string_view community,
@@ -156,8 +192,9 @@ bool SNMPGetNextValue(std::string& oid, std::string_view community, std::string_
     return GetNextStep(send, oid, community, value);
 }
 
-bool WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view community,
-               std::vector<std::string>& rows, std::vector<std::string>* keys) {
+WalkEnd WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view community,
+                  std::vector<std::string>& rows, std::vector<std::string>* keys,
+                  std::size_t maxRows) {
     rows.clear();
     if (keys != nullptr) keys->clear();
     std::unordered_map<std::string, std::size_t> rowOfKey;
@@ -167,18 +204,20 @@ bool WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view commu
     std::string oid = base;
     std::string requested;
     std::string value;
-    for (;;) {
+    for (std::size_t step = 0;; ++step) {
+        // An agent that keeps handing out new rows (a table without end, or one fed faster than
+        // it is read) would otherwise hold the caller's thread for good.
+        if (step == maxRows) return WalkEnd::RowLimit;
         requested = oid;
-        if (!GetNextStep(send, oid, community, value)) return false;
+        if (!GetNextStep(send, oid, community, value)) return WalkEnd::NoReply;
 
-        // An agent that answers without a varbind, reports the end of its view, or hands back an
-        // OID that does not move forward would otherwise keep the walk going for ever.
-        if (send.Reply.VarBindCount() == 0) return true;
-        if (send.Reply.VarBind(0).ValueType == tag::EndOfMibView) return true;
-        if (!OidGreater(oid, requested)) return true;
+        if (send.Reply.VarBindCount() == 0) return WalkEnd::LeftTable;
+        if (send.Reply.VarBind(0).ValueType == tag::EndOfMibView) return WalkEnd::LeftTable;
+        // An answer that does not move forward would repeat steps for ever.
+        if (!OidGreater(oid, requested)) return WalkEnd::WentBackwards;
 
         // A plain text test: a base of x.4.2 also takes x.4.20.*, as the pages expect.
-        if (oid.compare(0, base.size(), base) != 0) return true;
+        if (oid.compare(0, base.size(), base) != 0) return WalkEnd::LeftTable;
 
         std::size_t at = oid.find(baseDot);
         std::string_view rest = at == std::string::npos
@@ -198,8 +237,8 @@ bool WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view commu
     }
 }
 
-bool SNMPWalkTable(std::string_view baseOid, std::string_view community, std::string_view host,
-                   std::vector<std::string>& rows, std::vector<std::string>* keys) {
+WalkEnd SNMPWalkTable(std::string_view baseOid, std::string_view community, std::string_view host,
+                      std::vector<std::string>& rows, std::vector<std::string>* keys) {
     TSNMPSend send;
     send.SetTarget(host);
     return WalkTable(send, baseOid, community, rows, keys);
