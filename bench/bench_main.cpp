@@ -242,7 +242,8 @@ int main(int argc, char** argv) {
     }
     gCapturedReply = capture.Buffer;
     std::vector<std::string> rows;
-    const bool walked = snmp::SNMPWalkTable(SnmpdPeer::kSubtree, "public", peer.Address(), rows);
+    const bool walked = snmp::SNMPWalkTable(SnmpdPeer::kSubtree, "public", peer.Address(), rows) ==
+                        snmp::WalkEnd::LeftTable;
     const int snmpwalkLines = CountSnmpwalkLines();
     std::printf("check: reply %zu octets \"%s\"; SNMPWalkTable %s with %zu rows; snmpwalk %d "
                 "lines\n\n",

@@ -223,27 +223,6 @@ bool ParseFloat(std::string_view text, double& value) {
 
 } // namespace
 
-int64_t LeadingInteger(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    // Accumulate the magnitude as unsigned with a ceiling, so no digit count can overflow.
-    const uint64_t limit = negative ? uint64_t{1} << 63 : (uint64_t{1} << 63) - 1;
-    uint64_t magnitude = 0;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
-        const auto digit = static_cast<uint64_t>(text[i] - '0');
-        magnitude = magnitude > (limit - digit) / 10 ? limit : magnitude * 10 + digit;
-    }
-    if (!negative) return static_cast<int64_t>(magnitude);
-    return magnitude == limit ? std::numeric_limits<int64_t>::min()
-                              : -static_cast<int64_t>(magnitude);
-}
-
 std::string StrToMAC(std::string_view text) {
     if (text.size() != 6) return std::string(text);
     static constexpr char hex[] = "0123456789ABCDEF";

@@ -2,6 +2,8 @@
 // Pure functions; the decimal separator is that of QLocale() (the default locale).
 #pragma once
 
+#include "Codec.h"
+
 #include <cstdint>
 #include <stdexcept>
 #include <string>
@@ -9,9 +11,8 @@
 
 namespace core {
 
-// Leading integer of a value text: blanks skipped, optional sign, decimal digits; 0 when there
-// are none. Read in 64 bits (saturating) so TimeTicks and gauges above 2^31 - 1 keep their value.
-int64_t LeadingInteger(std::string_view text);
+// The codec's reader of a value text's leading integer: 64 bits, saturating, 0 without digits.
+using snmp::LeadingInteger;
 
 // A value text that is not a number where one is required; what() is the user-facing message.
 class ConversionError : public std::runtime_error {

@@ -23,10 +23,10 @@ namespace core {
 class RouterQuery {
 public:
     static constexpr std::string_view MIBPrefix = mib::MIBPrefix;
-    static constexpr int ShortTimeout = mib::ShortTimeout;
-    static constexpr int NormalTimeout = mib::NormalTimeout;
-    static constexpr int DiscoveryTimeout =
-        5000; // discovery and walks keep the transport's default
+    static constexpr int ShortTimeout = snmp::ShortTimeout;
+    static constexpr int NormalTimeout = snmp::NormalTimeout;
+    // Discovery and walks keep the transport's default.
+    static constexpr int DiscoveryTimeout = 5000;
 
     RouterQuery(Settings& settings, Sounds& sounds, Cursor& cursor);
 

@@ -16,8 +16,6 @@ struct TMIBEntry {
 };
 
 inline constexpr std::string_view MIBPrefix = "1.3.6.1.2.1.";
-inline constexpr int ShortTimeout = 500;   // ms, first read of the identity check
-inline constexpr int NormalTimeout = 3000; // ms, every other page read
 
 inline constexpr int SystemMIBLength = 24;
 inline constexpr int IpMIBLength = 20;

@@ -1,6 +1,7 @@
 // The one place where the codec touches the octets of a received frame. Every read asks
 // can_read() first, so a forged length or a cut frame can only end an item early, never make the
-// decoder look past the datagram.
+// decoder look past the datagram. A constructed item is read by a reader over its own content,
+// so nothing inside it can reach past its end either.
 #pragma once
 
 #include <cstddef>
@@ -12,7 +13,7 @@ namespace snmp::detail {
 class BerReader {
 public:
     // `pos` may lie beyond the end (a caller's stale position): nothing is readable then.
-    BerReader(std::string_view buffer, std::size_t pos) : buffer_(buffer), pos_(pos) {}
+    explicit BerReader(std::string_view buffer, std::size_t pos = 0) : buffer_(buffer), pos_(pos) {}
 
     [[nodiscard]] std::size_t position() const { return pos_; }
     [[nodiscard]] std::size_t remaining() const {
@@ -28,18 +29,17 @@ public:
         return true;
     }
 
-    // The next `n` octets without moving; empty unless can_read(n).
-    [[nodiscard]] std::string_view peek(std::size_t n) const {
-        if (!can_read(n)) return {};
-        return buffer_.substr(pos_, n);
+    // Hands out the next `n` octets and moves past them; false (and no move) when fewer remain.
+    // A constructed item's content read this way bounds everything inside it.
+    bool take(std::size_t n, std::string_view& out) {
+        if (!can_read(n)) return false;
+        out = buffer_.substr(pos_, n);
+        pos_ += n;
+        return true;
     }
 
     // Moves past `n` octets, or to the end when fewer remain.
     void skip(std::size_t n) { pos_ += n < remaining() ? n : remaining(); }
-
-    void skip_to_end() {
-        if (pos_ < buffer_.size()) pos_ = buffer_.size();
-    }
 
 private:
     std::string_view buffer_;

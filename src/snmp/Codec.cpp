@@ -3,7 +3,9 @@
 #include "BerReader.h"
 
 #include <algorithm>
+#include <iterator>
 #include <limits>
+#include <utility>
 
 namespace snmp {
 
@@ -90,26 +92,118 @@ std::string DottedOctets(std::string_view content) {
     return out;
 }
 
-std::string ValueText(std::string_view content, int32_t t) {
+// Longest contents the numeric types can hold: a signed number in 64 bits, an unsigned one in 64
+// bits behind a leading 00 (how agents send Counter64 values of 2^63 and above).
+constexpr std::size_t kMaxSignedOctets = 8;
+constexpr std::size_t kMaxUnsignedOctets = 9;
+
+// False when the content cannot be the value its tag says: a number longer than 64 bits.
+bool ValueText(std::string_view content, int32_t t, std::string& out) {
     switch (t) {
     case tag::Integer:
     case tag::Boolean:
     case tag::Enumerated:
-        return SignedText(content);
+        if (content.size() > kMaxSignedOctets) return false;
+        out = SignedText(content);
+        return true;
     case tag::Counter32:
     case tag::Gauge32:
     case tag::TimeTicks:
     case tag::Counter64:
-        return UnsignedText(content);
+        if (content.size() > kMaxUnsignedOctets ||
+            (content.size() == kMaxUnsignedOctets && content.front() != '\0'))
+            return false;
+        out = UnsignedText(content);
+        return true;
     case tag::ObjectId:
-        return BerToOidText(content);
+        out = BerToOidText(content);
+        return true;
     case tag::IpAddress:
-        return DottedOctets(content);
+        out = DottedOctets(content);
+        return true;
     case tag::Null:
-        return {};
+        out.clear();
+        return true;
     default: // strings, Opaque, exception values and tags this program does not know
-        return std::string(content);
+        out.assign(content);
+        return true;
     }
+}
+
+// Lengths of more than this many octets are refused: no SNMP message needs them, and a long
+// run of leading zeros is the shape of a forged frame rather than of an agent's reply.
+constexpr unsigned kMaxLengthOctets = 4;
+
+bool ReadLength(detail::BerReader& in, std::size_t& length) {
+    uint8_t first = 0;
+    if (!in.read_octet(first)) return false;
+    if (first < kLongLengthFlag) {
+        length = first;
+        return true;
+    }
+    // The indefinite form (count 0) reads as length 0: SNMP never uses it, and a 0 keeps the
+    // caller moving forward.
+    const unsigned count = first & kLengthCountMask;
+    if (count > kMaxLengthOctets) {
+        in.skip(count);
+        return false;
+    }
+    uint64_t v = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        uint8_t b = 0;
+        if (!in.read_octet(b)) return false;
+        v = v * 256 + b;
+    }
+    if (v > static_cast<uint64_t>(kMaxLength)) return false;
+    length = static_cast<std::size_t>(v);
+    return true;
+}
+
+// One whole item: its tag and its content, which must lie inside `in`.
+struct Tlv {
+    uint8_t tag = 0;
+    std::string_view content;
+    [[nodiscard]] bool constructed() const { return (tag & tag::Constructed) != 0; }
+};
+
+bool ReadTlv(detail::BerReader& in, Tlv& item) {
+    std::size_t length = 0;
+    return in.read_octet(item.tag) && ReadLength(in, length) && in.take(length, item.content);
+}
+
+// A constructed item; `inside` reads its content and nothing beyond.
+bool ReadConstructed(detail::BerReader& in, detail::BerReader& inside) {
+    Tlv item;
+    if (!ReadTlv(in, item) || !item.constructed()) return false;
+    inside = detail::BerReader(item.content);
+    return true;
+}
+
+// A header field read as a decimal number (0 when it is none, as for any value text).
+bool ReadNumber(detail::BerReader& in, int32_t& out) {
+    Tlv item;
+    std::string text;
+    if (!ReadTlv(in, item) || item.constructed() || !ValueText(item.content, item.tag, text))
+        return false;
+    out = DecimalToInt32(text);
+    return true;
+}
+
+// One varbind: a sequence of exactly an OID and a primitive value, all of it inside the list.
+bool ReadVarBind(detail::BerReader& list, TSNMPMib& out) {
+    detail::BerReader vb(std::string_view{});
+    Tlv name, value;
+    if (!ReadConstructed(list, vb) || !ReadTlv(vb, name) || !ReadTlv(vb, value) ||
+        vb.remaining() != 0)
+        return false;
+    // An OID whose last subidentifier still says "more" was cut inside the name.
+    if (name.tag != tag::ObjectId ||
+        (!name.content.empty() && (static_cast<uint8_t>(name.content.back()) & kSubIdMore)))
+        return false;
+    if (value.constructed() || !ValueText(value.content, value.tag, out.Value)) return false;
+    out.OID = BerToOidText(name.content);
+    out.ValueType = value.tag;
+    return true;
 }
 
 // Arc of an OID text for ordering: as OidTextToBer reads it, so both agree on what an OID is.
@@ -135,31 +229,10 @@ std::string EncodeLength(uint64_t n) {
 
 int64_t DecodeLength(std::string_view buffer, std::size_t& pos) {
     detail::BerReader in(buffer, pos);
-    uint8_t first = 0;
-    if (!in.read_octet(first)) return -1;
-    if (first < kLongLengthFlag) {
-        pos = in.position();
-        return first;
-    }
-    // The indefinite form (count 0) reads as length 0: SNMP never uses it, and a 0 keeps the
-    // caller moving forward.
-    const unsigned count = first & kLengthCountMask;
-    int64_t length = 0;
-    bool tooLong = false;
-    for (unsigned i = 0; i < count; ++i) {
-        uint8_t b = 0;
-        if (!in.read_octet(b)) {
-            pos = in.position();
-            return -1;
-        }
-        // Leading zero octets are allowed (BER), so the count alone says nothing about the size.
-        if (tooLong || length > (kMaxLength - b) / 256)
-            tooLong = true;
-        else
-            length = length * 256 + b;
-    }
+    std::size_t length = 0;
+    const bool ok = ReadLength(in, length);
     pos = in.position();
-    return tooLong ? -1 : length;
+    return ok ? static_cast<int64_t>(length) : -1;
 }
 
 std::string EncodeInteger(int32_t v) {
@@ -265,29 +338,26 @@ std::string MakeObject(std::string_view content, int32_t t) {
 
 Item ReadItem(std::string_view buffer, std::size_t& pos) {
     Item item;
-    if (!detail::BerReader(buffer, pos).can_read(2)) return item;
-
     detail::BerReader in(buffer, pos);
+    if (!in.can_read(2)) return item;
+
     uint8_t t = 0;
     in.read_octet(t);
     item.tag = t;
-    std::size_t afterTag = in.position();
-    const int64_t length = DecodeLength(buffer, afterTag);
-    pos = afterTag;
-
-    detail::BerReader body(buffer, pos);
-    if (length < 0 || !body.can_read(static_cast<std::size_t>(length))) return item;
-    const auto n = static_cast<std::size_t>(length);
-    const std::string_view content = body.peek(n);
+    std::size_t length = 0;
+    const bool haveLength = ReadLength(in, length);
+    pos = in.position();
+    std::string_view content;
+    if (!haveLength || !in.take(length, content)) return item;
 
     if (t & tag::Constructed) {
         // Stay at the content's start so the next read steps inside.
         item.value.assign(content);
         return item;
     }
-    item.value = ValueText(content, t);
-    body.skip(n);
-    pos = body.position();
+    // A number too long for 64 bits reads as an empty text; the item is still passed.
+    if (!ValueText(content, t, item.value)) item.value.clear();
+    pos = in.position();
     return item;
 }
 
@@ -386,32 +456,35 @@ std::string TSNMPRec::Encode() const {
 }
 
 bool TSNMPRec::Decode(std::string_view bytes) {
-    detail::BerReader in(bytes, 0);
-    uint8_t first = 0;
-    if (!in.can_read(2) || !in.read_octet(first) || !(first & tag::Constructed)) return false;
+    // Everything is read into locals first, so a refused frame leaves the record as it was.
+    detail::BerReader in(bytes);
+    detail::BerReader message(std::string_view{}), pdu(std::string_view{}),
+        list(std::string_view{});
+    int32_t version = 0, id = 0, errorStatus = 0, errorIndex = 0;
+    Tlv community;
+    // The PDU's tag is not examined: any constructed item is stepped into.
+    if (!ReadConstructed(in, message) || !ReadNumber(message, version) ||
+        !ReadTlv(message, community) || community.constructed() || !ReadConstructed(message, pdu) ||
+        !ReadNumber(pdu, id) || !ReadNumber(pdu, errorStatus) || !ReadNumber(pdu, errorIndex) ||
+        !ReadConstructed(pdu, list))
+        return false;
 
-    std::size_t pos = in.position();
-    const int64_t length = DecodeLength(bytes, pos);
-    // The whole outer content must be present, whatever the size of its length field.
-    detail::BerReader outer(bytes, pos);
-    if (length < 0 || !outer.can_read(static_cast<std::size_t>(length))) return false;
-    const std::size_t end = pos + static_cast<std::size_t>(length);
-
-    Version = DecimalToInt32(ReadItem(bytes, pos).value);
-    Community = ReadItem(bytes, pos).value;
-    ReadItem(bytes, pos); // the PDU: any tag, step inside
-    ID = DecimalToInt32(ReadItem(bytes, pos).value);
-    ErrorStatus = DecimalToInt32(ReadItem(bytes, pos).value);
-    ErrorIndex = DecimalToInt32(ReadItem(bytes, pos).value);
-    ReadItem(bytes, pos); // the varbind list: step inside
-
-    // Each pass reads at least a tag and a length octet, so the loop always ends.
-    while (pos < end && detail::BerReader(bytes, pos).can_read(2)) {
-        ReadItem(bytes, pos); // varbind sequence: step inside
-        const Item name = ReadItem(bytes, pos);
-        const Item value = ReadItem(bytes, pos);
-        AddVarBind(name.value, value.value, value.tag);
+    std::string communityText;
+    if (!ValueText(community.content, community.tag, communityText)) return false;
+    std::vector<TSNMPMib> binds;
+    while (list.remaining() != 0) {
+        TSNMPMib m;
+        if (!ReadVarBind(list, m)) return false;
+        binds.push_back(std::move(m));
     }
+
+    Version = version;
+    ID = id;
+    ErrorStatus = errorStatus;
+    ErrorIndex = errorIndex;
+    Community = std::move(communityText);
+    varBinds_.insert(varBinds_.end(), std::make_move_iterator(binds.begin()),
+                     std::make_move_iterator(binds.end()));
     return true;
 }
 

@@ -64,7 +64,10 @@ public:
     [[nodiscard]] std::string FindValue(std::string_view oid) const;
 
     [[nodiscard]] std::string Encode() const;
-    // Appends the message's varbinds to this record; false when the frame is not accepted.
+    // Appends the message's varbinds to this record; false, with the record unchanged, when the
+    // frame is malformed: any item cut short or running past its enclosing item, a length field
+    // of more than 4 octets, a number longer than 64 bits (INTEGER over 8 octets, an unsigned
+    // type over 9, or 9 without a leading 00), a varbind that is not exactly an OID and a value.
     bool Decode(std::string_view bytes);
 
 private:
@@ -79,7 +82,8 @@ struct Item {
 
 std::string EncodeLength(uint64_t n);
 // Reads a length at `pos` and advances past it. Returns -1 when the length octets run past the
-// end of `buffer` or the length does not fit in a signed 32-bit number.
+// end of `buffer`, number more than 4, or give a length that does not fit in a signed 32-bit
+// number.
 int64_t DecodeLength(std::string_view buffer, std::size_t& pos);
 std::string EncodeInteger(int32_t v);
 std::string EncodeSubId(uint64_t v);
@@ -89,6 +93,8 @@ std::string OidTextToBer(std::string_view text);
 std::string BerToOidText(std::string_view octets);
 std::string IpTextToBytes(std::string_view text);
 std::string MakeObject(std::string_view content, int32_t tag);
+// One item at `pos`: a primitive one's value text (empty when cut or a number too long for 64
+// bits) and `pos` moved past it; a constructed one's content with `pos` left at its start.
 Item ReadItem(std::string_view buffer, std::size_t& pos);
 
 // Whole-number reading used by the codec for decimal value texts: optional blanks, optional sign,

@@ -1,5 +1,7 @@
 #include "Transport.h"
 
+#include <algorithm>
+#include <chrono>
 #include <unordered_map>
 #include <utility>
 
@@ -16,8 +18,9 @@ std::string_view Trim(std::string_view s) {
 }
 
 // A reply that came in after an earlier request of this socket had timed out is still queued.
-// It cannot answer the request about to be sent, and taken for its reply it would put one
-// object's value in another's place (in a walk: into the wrong row).
+// It cannot answer the request about to be sent. The request id alone does not tell it apart:
+// a caller that reuses its TSNMPSend for gets sends the same id each time, and a late reply
+// taken for the next one would put one object's value in another's place.
 void DiscardStale(UdpSocket& sock) {
     std::string stale;
     SockAddr from;
@@ -95,14 +98,47 @@ bool TSNMPSend::SendRequest() {
     }
     Buffer.clear();
 
+    // One deadline for the whole request: a dropped datagram does not buy the agent more time.
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(std::max(Timeout, 0));
+    std::string datagram;
     SockAddr from;
-    if (!sock.Receive(Buffer, from, Timeout)) {
-        error_ = sock.LastError();
-        return false;
+    for (bool first = true;; first = false) {
+        int waitMs = -1;
+        if (Timeout >= 0) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            // Past the deadline only the first look (a timeout of 0) still takes what is queued.
+            if (left <= 0 && !first) {
+                error_ = SocketTimedOut;
+                return false;
+            }
+            waitMs = static_cast<int>(std::max<decltype(left)>(left, 0));
+        }
+        const bool got = sock.Receive(datagram, from, waitMs);
+        if (!got && sock.LastError() != SocketConnReset) {
+            error_ = sock.LastError();
+            return false;
+        }
+        // Anyone else's datagram, a stray octet from another port included, is no answer.
+        if (from.ip != resolved_.ip || from.port != resolved_.port) continue;
+
+        error_ = got ? 0 : SocketConnReset;
+        if (!got || !Reply.Decode(datagram)) {
+            // Malformed from the agent itself: it will not answer better, so stop waiting.
+            Buffer = std::move(datagram);
+            RemoteHost = from.IpText();
+            return false;
+        }
+        // A late or repeated answer to an earlier request of this socket.
+        if (Reply.ID != Query.ID) {
+            Reply.Clear();
+            continue;
+        }
+        Buffer = std::move(datagram);
+        RemoteHost = from.IpText();
+        return true;
     }
-    error_ = 0;
-    RemoteHost = from.IpText();
-    return Reply.Decode(Buffer);
 }
 
 bool GetNextStep(TSNMPSend& send, std::string& oid, std::string_view community,
@@ -169,14 +205,15 @@ WalkEnd WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view co
     std::string requested;
     std::string value;
     for (std::size_t step = 0;; ++step) {
-        if (step > maxRows) return WalkEnd::RowLimit; // one step more tells a full table
+        // An agent that keeps handing out new rows (a table without end, or one fed faster than
+        // it is read) would otherwise hold the caller's thread for good.
+        if (step == maxRows) return WalkEnd::RowLimit;
         requested = oid;
         if (!GetNextStep(send, oid, community, value)) return WalkEnd::NoReply;
 
-        // An agent that answers without a varbind, reports the end of its view, or hands back an
-        // OID that does not move forward would otherwise keep the walk going for ever.
         if (send.Reply.VarBindCount() == 0) return WalkEnd::LeftTable;
         if (send.Reply.VarBind(0).ValueType == tag::EndOfMibView) return WalkEnd::LeftTable;
+        // An answer that does not move forward would repeat steps for ever.
         if (!OidGreater(oid, requested)) return WalkEnd::WentBackwards;
 
         // A plain text test: a base of x.4.2 also takes x.4.20.*, as the pages expect.

@@ -5,12 +5,16 @@
 #include "Codec.h"
 #include "UdpSocket.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace snmp {
+
+inline constexpr int ShortTimeout = 500;   // ms, first read of the identity check
+inline constexpr int NormalTimeout = 3000; // ms, every other page read
 
 // Splits "host" or "host:port" into its parts; the port is `defaultPort` when none is given.
 struct HostPort {
@@ -38,8 +42,10 @@ public:
     // Sets TargetHost and TargetPort from "host" or "host:port" (port 161 when none is given).
     void SetTarget(std::string_view address);
 
-    // Encodes Query, sends it, takes the first datagram that arrives as the reply and decodes it
-    // into Reply. True when a datagram arrived in time and its frame was accepted.
+    // Encodes Query, sends it and waits up to Timeout for its reply: a datagram from exactly the
+    // target's address and port that carries Query.ID. Other datagrams are dropped and the wait
+    // goes on to the same deadline. True when the reply arrived in time and decoded into Reply;
+    // a malformed datagram from the target ends the request at once as no reply (Reply empty).
     bool SendRequest();
 
     // Error code of the socket's last operation (0, SocketTimedOut, SocketConnReset or errno).
@@ -67,8 +73,12 @@ bool SNMPSetValue(std::string_view oid, std::string_view community, std::string_
 bool SNMPGetNextValue(std::string& oid, std::string_view community, std::string_view host,
                       std::string& value);
 
-// How a walk ended. Only LeftTable means the rows are the whole table.
+// How a walk ended. LeftTable is the normal end: a reply without a varbind, endOfMibView, or an
+// OID outside the base. NoReply: a step got no acceptable reply. WentBackwards: the agent
+// answered with an OID that does not sort after the one asked for. RowLimit: the walk took its
+// cap of steps without leaving the table. In every case the rows gathered so far are kept.
 enum class WalkEnd { LeftTable, NoReply, RowLimit, WentBackwards };
+// Steps a walk takes before it stops with RowLimit; no table of the router comes near it.
 inline constexpr std::size_t MaxWalkRows = 10000;
 
 // One value text per row key, in the order the keys first appeared (for a table's own OID: one
@@ -77,9 +87,8 @@ inline constexpr std::size_t MaxWalkRows = 10000;
 WalkEnd SNMPWalkTable(std::string_view baseOid, std::string_view community, std::string_view host,
                       std::vector<std::string>& rows, std::vector<std::string>* keys = nullptr);
 
-// The walk of SNMPWalkTable on a caller's TSNMPSend (its target and timeout). True when the walk
-// ended by leaving the table (or the agent's view); false when a request failed, with the rows
-// gathered up to then kept.
+// The walk of SNMPWalkTable on a caller's TSNMPSend (its target and timeout), stopping after
+// `maxRows` steps that stayed in the table.
 WalkEnd WalkTable(TSNMPSend& send, std::string_view baseOid, std::string_view community,
                   std::vector<std::string>& rows, std::vector<std::string>* keys = nullptr,
                   std::size_t maxRows = MaxWalkRows);

@@ -377,16 +377,13 @@ bool UdpSocket::Receive(std::string& datagram, SockAddr& from, int timeoutMs) {
         ssize_t got = recvfrom(Native(fd_), scratch_.get(), kMaxDatagram, flags,
                                reinterpret_cast<sockaddr*>(&sin), &len);
 #endif
-        if (got > 0) {
-            datagram.assign(scratch_.get(), static_cast<std::size_t>(got));
+        if (got >= 0) {
+            // An empty datagram still has a sender, so the caller can tell whose it was.
             from.ip = sin.sin_addr.s_addr;
             from.port = ntohs(sin.sin_port);
-            error_ = 0;
-            return true;
-        }
-        if (got == 0) {
-            error_ = SocketConnReset;
-            return false;
+            datagram.assign(scratch_.get(), static_cast<std::size_t>(got));
+            error_ = got > 0 ? 0 : SocketConnReset;
+            return got > 0;
         }
         const int err = LastOsError();
 #ifdef _WIN32

@@ -38,7 +38,8 @@ public:
     bool RecvFrom(std::string& datagram, SockAddr& from, std::size_t maxSize = 65536);
     // Waits up to timeoutMs (negative: no limit) for one datagram and receives it whole: the
     // wait, the pending count and the read in as few system calls as the platform allows.
-    // SocketTimedOut when none came; SocketConnReset for an empty datagram, which is consumed.
+    // SocketTimedOut when none came; SocketConnReset for an empty datagram, which is consumed
+    // (`from` names its sender).
     bool Receive(std::string& datagram, SockAddr& from, int timeoutMs);
     void Close();
 

@@ -16,9 +16,9 @@ namespace {
 using snmp::MakeObject;
 namespace tag = snmp::tag;
 
-// A walk that never ends would hang its test; past this many requests the agent falls silent so
-// the walk fails instead.
-constexpr std::size_t kMaxRequests = 5000;
+// A walk that never ends would hang its test; past this many requests (above the walk's own
+// cap) the agent falls silent so the walk fails instead.
+constexpr std::size_t kMaxRequests = 12000;
 
 std::vector<uint64_t> ParseArcs(std::string_view text) {
     std::vector<uint64_t> arcs;
@@ -95,22 +95,34 @@ int32_t PduTag(const std::string& datagram) {
     return snmp::ReadItem(datagram, pos).tag;
 }
 
-} // namespace
-
-FakeAgent::FakeAgent() {
-    fd_ = socket(AF_INET, SOCK_DGRAM, 0);
-    if (fd_ < 0) throw std::runtime_error("fake agent: no socket");
+// A UDP socket on 127.0.0.1 and a port the system picks.
+int BindLoopback(uint16_t& port) {
+    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in sin{};
     sin.sin_family = AF_INET;
     sin.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    sin.sin_port = 0;
     socklen_t len = sizeof sin;
-    if (bind(fd_, reinterpret_cast<sockaddr*>(&sin), sizeof sin) != 0 ||
-        getsockname(fd_, reinterpret_cast<sockaddr*>(&sin), &len) != 0) {
-        close(fd_);
+    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&sin), sizeof sin) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&sin), &len) != 0)
         throw std::runtime_error("fake agent: cannot bind 127.0.0.1");
-    }
-    port_ = ntohs(sin.sin_port);
+    port = ntohs(sin.sin_port);
+    return fd;
+}
+
+// A reply to `req` under request id `id` whose every value is the text "forged".
+std::string Forged(const snmp::TSNMPRec& req, int32_t id) {
+    std::vector<snmp::TSNMPMib> out;
+    for (const auto& vb : req.VarBinds())
+        out.push_back({vb.OID, "forged", tag::OctetString});
+    return Message(req.Community, id, 0, 0, out);
+}
+
+} // namespace
+
+FakeAgent::FakeAgent() {
+    uint16_t otherPort = 0;
+    fd_ = BindLoopback(port_);
+    otherFd_ = BindLoopback(otherPort);
     thread_ = std::thread([this] { Run(); });
 }
 
@@ -118,15 +130,17 @@ FakeAgent::~FakeAgent() {
     stop_ = true;
     thread_.join();
     close(fd_);
+    close(otherFd_);
 }
 
 std::string FakeAgent::Address() const {
     return "127.0.0.1:" + std::to_string(port_);
 }
 
-void FakeAgent::SetBehaviour(Behaviour b) {
+void FakeAgent::SetBehaviour(Behaviour b, std::string raw) {
     std::lock_guard lock(mutex_);
     behaviour_ = b;
+    raw_ = std::move(raw);
 }
 
 void FakeAgent::Add(const std::string& oid, const std::string& value, int32_t type) {
@@ -165,8 +179,7 @@ void FakeAgent::Run() {
         ssize_t got = recvfrom(fd_, buffer.data(), buffer.size(), 0,
                                reinterpret_cast<sockaddr*>(&from), &len);
         if (got < 0) continue;
-        std::string answer;
-        bool send = false;
+        std::vector<std::pair<int, std::string>> out; // (socket, datagram) in sending order
         int delay = 0;
         {
             std::string datagram = buffer.substr(0, static_cast<std::size_t>(got));
@@ -185,15 +198,19 @@ void FakeAgent::Run() {
             requests_.push_back(r);
             if (answersLeft_ == 0 || requests_.size() > kMaxRequests) continue;
             if (answersLeft_ > 0) --answersLeft_;
-            if (behaviour_ == Behaviour::Silent) continue;
-            if (r.pduType < 0) continue; // nothing sensible to answer
-            answer = Reply(req, r.pduType, behaviour_);
-            send = true;
+            if (behaviour_ == Behaviour::Silent || r.pduType < 0) continue;
+            const std::string answer = Reply(req, r.pduType, behaviour_);
+            if (behaviour_ == Behaviour::LateFirst) out.emplace_back(fd_, Forged(req, req.ID - 1));
+            if (behaviour_ == Behaviour::ForeignFirst)
+                out.emplace_back(otherFd_, Forged(req, req.ID));
+            if (behaviour_ == Behaviour::StrayFirst) out.emplace_back(otherFd_, "\x30");
+            out.emplace_back(fd_, behaviour_ == Behaviour::Raw ? raw_ : answer);
+            if (behaviour_ == Behaviour::Duplicated) out.emplace_back(fd_, answer);
             delay = delayMs_;
         }
         if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
-        if (send)
-            sendto(fd_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from),
+        for (const auto& [fd, octets] : out)
+            sendto(fd, octets.data(), octets.size(), 0, reinterpret_cast<sockaddr*>(&from),
                    sizeof from);
     }
 }
@@ -205,30 +222,16 @@ std::string FakeAgent::Reply(const snmp::TSNMPRec& req, int32_t pduType, Behavio
     int32_t errorStatus = 0;
     int32_t errorIndex = 0;
 
-    switch (b) {
-    case Behaviour::Garbage:
-        return std::string("\x02\x01\x00 this is no SNMP frame", 25);
-    case Behaviour::ZeroLength:
-        return {};
-    case Behaviour::NoVarBinds:
-        return Message(req.Community, id, 0, 0, {});
-    case Behaviour::ErrorStatus:
+    if (b == Behaviour::NoVarBinds) return Message(req.Community, id, 0, 0, {});
+    if (b == Behaviour::ErrorStatus) {
         for (const auto& vb : asked)
             out.push_back({vb.OID, "", tag::Null});
         return Message(req.Community, id, 2, 1, out);
-    default:
-        break;
     }
 
     if (pduType == tag::GetNextRequest && !script_.empty()) {
         out.push_back(script_.front());
         script_.pop_front();
-    } else if (pduType == tag::GetNextRequest && b == Behaviour::EchoOid) {
-        for (const auto& vb : asked)
-            out.push_back({vb.OID, "7", tag::Integer});
-    } else if (pduType == tag::GetNextRequest && b == Behaviour::EndOfMibView) {
-        for (const auto& vb : asked)
-            out.push_back({vb.OID + ".1", "", tag::EndOfMibView});
     } else {
         for (std::size_t i = 0; i < asked.size(); ++i) {
             const auto& vb = asked[i];
@@ -259,9 +262,7 @@ std::string FakeAgent::Reply(const snmp::TSNMPRec& req, int32_t pduType, Behavio
     }
 
     if (b == Behaviour::OtherId) id += 1000;
-    std::string message = Message(req.Community, id, errorStatus, errorIndex, out);
-    if (b == Behaviour::Truncated) message.resize(message.size() / 2);
-    return message;
+    return Message(req.Community, id, errorStatus, errorIndex, out);
 }
 
 } // namespace fake

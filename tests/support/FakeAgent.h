@@ -1,5 +1,6 @@
 // A scripted SNMP responder on 127.0.0.1 for the faults a real agent does not produce: silence,
-// garbage, wrong request ids, error replies, replies that would keep a walk going for ever.
+// malformed frames, wrong request ids, replies from the wrong port, error replies, replies that
+// would keep a walk going for ever.
 // It runs one thread that answers each datagram as its behaviour says and records every request.
 #pragma once
 
@@ -19,14 +20,14 @@ namespace fake {
 enum class Behaviour {
     Serve,        // answer from the MIB: get, get-next, set
     Silent,       // never answer
-    Garbage,      // answer with octets that are no SNMP frame
-    Truncated,    // answer with the first half of a proper reply
+    Raw,          // answer with the octets given to SetRaw
     OtherId,      // proper reply, but with another request id
     ErrorStatus,  // noSuchName, error index 1, the requested OIDs with NULL values
-    EchoOid,      // get-next answered with the very OID asked for
     NoVarBinds,   // reply with an empty varbind list
-    EndOfMibView, // get-next answered with endOfMibView under a name after the one asked for
-    ZeroLength,   // answer with an empty datagram
+    LateFirst,    // a forged reply to the previous request id, then the proper one
+    Duplicated,   // the proper reply twice
+    ForeignFirst, // the proper reply forged and sent from another port, then the proper one
+    StrayFirst,   // one octet from another port, then the proper reply
 };
 
 struct Request {
@@ -48,12 +49,13 @@ public:
     // "127.0.0.1:port", the form the plain functions accept as host.
     [[nodiscard]] std::string Address() const;
 
-    void SetBehaviour(Behaviour b);
+    // `raw`: the answer of Behaviour::Raw.
+    void SetBehaviour(Behaviour b, std::string raw = {});
     // Adds or replaces one object; `value` is a value text as the codec produces it.
     void Add(const std::string& oid, const std::string& value, int32_t type = snmp::tag::Integer);
     // The next get-next requests are answered with these varbinds, one each, whatever they ask.
     void ScriptGetNext(std::vector<snmp::TSNMPMib> answers);
-    // Answers only this many more requests, then stays silent (a router that went away).
+    // Answers only this many more requests (-1: all), then stays silent (a router that went away).
     void GoSilentAfter(int answers);
     // Holds every answer back this long (a slow agent).
     void SetDelay(int milliseconds);
@@ -73,16 +75,17 @@ private:
     };
 
     void Run();
-    std::string Answer(const std::string& datagram);
     std::string Reply(const snmp::TSNMPRec& req, int32_t pduType, Behaviour b);
 
     int fd_ = -1;
+    int otherFd_ = -1; // the "other port" the hostile behaviours send from
     uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
     Behaviour behaviour_ = Behaviour::Serve;
     std::map<Name, Value> mib_;
     std::deque<snmp::TSNMPMib> script_;
+    std::string raw_;
     int answersLeft_ = -1; // -1: no limit
     int delayMs_ = 0;
     std::vector<Request> requests_;

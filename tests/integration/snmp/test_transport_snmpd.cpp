@@ -2,9 +2,9 @@
 // the error replies a standard agent gives to refused writes (which the plain set still reports as
 // sent), and live replies decoded the same way net-snmp's own snmpget reads them.
 #include "Agents.h"
-#include "Command.h"
 #include "Transport.h"
 
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -59,13 +59,20 @@ Printed SnmpgetPrints(const std::string& oid, std::string& raw) {
     // MIBS= and a private state directory: nothing from the machine's net-snmp set-up.
     const auto state =
         std::filesystem::temp_directory_path() / ("linescope-snmpget." + std::to_string(getpid()));
-    auto r = RunCommand({"env", "MIBS=", "SNMP_PERSISTENT_DIR=" + state.string(), "snmpget", "-v2c",
-                         "-c", "public", "-On", "-Ov", "-Oe", "-t", "3", "-r", "0",
-                         "udp:" + Agent().Address(), oid});
+    const std::string command =
+        "env MIBS= SNMP_PERSISTENT_DIR=" + state.string() +
+        " snmpget -v2c -c public -On -Ov -Oe -t 3 -r 0 udp:" + Agent().Address() + " " + oid +
+        " 2>/dev/null";
+    raw.clear();
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[4096];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;)
+            raw.append(buf, n);
+        ::pclose(p);
+    }
     std::error_code ignored;
     std::filesystem::remove_all(state, ignored);
-    raw = r.out + r.err;
-    const std::string line = r.out.substr(0, r.out.find('\n'));
+    const std::string line = raw.substr(0, raw.find('\n'));
     const std::pair<const char*, int32_t> prefixes[] = {
         {"\"\"", snmp::tag::OctetString},
         {"STRING: ", snmp::tag::OctetString},
@@ -97,19 +104,9 @@ Printed SnmpgetPrints(const std::string& oid, std::string& raw) {
 
 } // namespace
 
-TEST_F(SnmpdTransport, SetWithTheReadWriteCommunityIsReadBack) {
-    const std::string before = Read(kSysName);
-    ASSERT_EQ(before, "tavix-lab");
-    for (const std::string& value : {std::string("gateway-2"), std::string(255, 'n'), before}) {
-        EXPECT_TRUE(snmp::SNMPSetValue(kSysName, NetSnmpAgent::WriteCommunity, Host(),
-                                       snmp::tag::OctetString, value));
-        EXPECT_EQ(Read(kSysName), value);
-    }
-}
-
-// A refused set still counts as sent: the reply arrived. Only the reply's error status and a
-// read-back tell that nothing changed.
-TEST_F(SnmpdTransport, RefusedSetsAreSentButChangeNothing) {
+// Any set that got a reply counts as sent, a refused one too: only the reply's error status and
+// a read-back tell whether the value changed.
+TEST_F(SnmpdTransport, SetsAreSentWhetherTakenOrRefused) {
     struct Case {
         const char* name;
         const char* community;
@@ -119,6 +116,8 @@ TEST_F(SnmpdTransport, RefusedSetsAreSentButChangeNothing) {
         int32_t status;
     };
     const Case cases[] = {
+        {"taken, 255 octets", NetSnmpAgent::WriteCommunity, kSysName, snmp::tag::OctetString,
+         std::string(255, 'n'), 0},
         {"read-only object", NetSnmpAgent::WriteCommunity, kSysDescr, snmp::tag::OctetString,
          "not a router", 17}, // notWritable
         {"read-only community", NetSnmpAgent::ReadCommunity, kSysName, snmp::tag::OctetString,
@@ -130,10 +129,11 @@ TEST_F(SnmpdTransport, RefusedSetsAreSentButChangeNothing) {
         const std::string before = Read(c.oid);
         ASSERT_FALSE(before.empty());
         EXPECT_TRUE(snmp::SNMPSetValue(c.oid, c.community, Host(), c.type, c.value));
+        EXPECT_EQ(Read(c.oid), c.status == 0 ? c.value : before);
         const snmp::TSNMPRec reply =
-            Exchange(snmp::tag::SetRequest, c.community, c.oid, c.type, c.value);
+            Exchange(snmp::tag::SetRequest, c.community, c.oid, c.type, before);
         EXPECT_EQ(reply.ErrorStatus, c.status);
-        EXPECT_EQ(reply.ErrorIndex, 1);
+        EXPECT_EQ(reply.ErrorIndex, c.status == 0 ? 0 : 1);
         EXPECT_EQ(Read(c.oid), before);
     }
 }

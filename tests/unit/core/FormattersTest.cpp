@@ -20,19 +20,6 @@ protected:
     void TearDown() override { QLocale::setDefault(QLocale::c()); }
 };
 
-TEST_F(Formatters, LeadingIntegerReads64BitsAndSaturates) {
-    const std::vector<std::pair<std::string, int64_t>> cases = {
-        {"NULL", 0},
-        {"  42 apples", 42},
-        {"-15", -15},
-        {"9223372036854775807", kMax},
-        {"99999999999999999999999999999999", kMax},
-        {"-9223372036854775809", kMin},
-    };
-    for (const auto& [in, out] : cases)
-        EXPECT_EQ(core::LeadingInteger(in), out) << '"' << in << '"';
-}
-
 TEST_F(Formatters, OneValueFormatters) {
     using Formatter = std::string (*)(std::string_view);
     struct Case {
