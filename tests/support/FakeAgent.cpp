@@ -153,6 +153,35 @@ void FakeAgent::ScriptGetNext(std::vector<snmp::TSNMPMib> answers) {
     script_.assign(answers.begin(), answers.end());
 }
 
+void FakeAgent::ForwardTo(const std::string& agent) {
+    const auto colon = agent.rfind(':');
+    std::lock_guard lock(mutex_);
+    upstream_.sin_family = AF_INET;
+    upstream_.sin_port = htons(static_cast<uint16_t>(std::stoi(agent.substr(colon + 1))));
+    inet_pton(AF_INET, agent.substr(0, colon).c_str(), &upstream_.sin_addr);
+    forwarding_ = true;
+}
+
+void FakeAgent::Ignore(const std::string& oid) {
+    std::lock_guard lock(mutex_);
+    ignored_.insert(oid);
+}
+
+std::string FakeAgent::Forward(const std::string& datagram) {
+    sendto(otherFd_, datagram.data(), datagram.size(), 0,
+           reinterpret_cast<const sockaddr*>(&upstream_), sizeof upstream_);
+    pollfd p{otherFd_, POLLIN, 0};
+    std::string reply(65536, '\0');
+    const ssize_t got = poll(&p, 1, 2000) > 0 ? recv(otherFd_, reply.data(), reply.size(), 0) : -1;
+    reply.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+    return reply;
+}
+
+int FakeAgent::RequestCount() const {
+    std::lock_guard lock(mutex_);
+    return static_cast<int>(requests_.size());
+}
+
 void FakeAgent::GoSilentAfter(int answers) {
     std::lock_guard lock(mutex_);
     answersLeft_ = answers;
@@ -199,7 +228,10 @@ void FakeAgent::Run() {
             if (answersLeft_ == 0 || requests_.size() > kMaxRequests) continue;
             if (answersLeft_ > 0) --answersLeft_;
             if (behaviour_ == Behaviour::Silent || r.pduType < 0) continue;
-            const std::string answer = Reply(req, r.pduType, behaviour_);
+            if (!r.oids.empty() && ignored_.count(r.oids[0]) != 0) continue;
+            const std::string answer =
+                forwarding_ ? Forward(datagram) : Reply(req, r.pduType, behaviour_);
+            if (answer.empty()) continue; // the agent behind did not answer either
             if (behaviour_ == Behaviour::LateFirst) out.emplace_back(fd_, Forged(req, req.ID - 1));
             if (behaviour_ == Behaviour::ForeignFirst)
                 out.emplace_back(otherFd_, Forged(req, req.ID));

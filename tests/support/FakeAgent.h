@@ -2,6 +2,8 @@
 // malformed frames, wrong request ids, replies from the wrong port, error replies, replies that
 // would keep a walk going for ever.
 // It runs one thread that answers each datagram as its behaviour says and records every request.
+// In front of a real agent (ForwardTo) it passes requests on instead of answering them itself,
+// so a test can silence a live simulated router mid-run and count what the program sends.
 #pragma once
 
 #include "Codec.h"
@@ -11,6 +13,8 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <netinet/in.h>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -59,8 +63,13 @@ public:
     void GoSilentAfter(int answers);
     // Holds every answer back this long (a slow agent).
     void SetDelay(int milliseconds);
+    // Serve passes each request to the agent at "127.x.y.z:port" and returns its reply.
+    void ForwardTo(const std::string& agent);
+    // Requests whose first varbind names `oid` go unanswered (an object the router ignores).
+    void Ignore(const std::string& oid);
 
     [[nodiscard]] std::vector<Request> Requests() const;
+    [[nodiscard]] int RequestCount() const;
 
 private:
     struct Value {
@@ -76,9 +85,13 @@ private:
 
     void Run();
     std::string Reply(const snmp::TSNMPRec& req, int32_t pduType, Behaviour b);
+    std::string Forward(const std::string& datagram);
 
     int fd_ = -1;
-    int otherFd_ = -1; // the "other port" the hostile behaviours send from
+    int otherFd_ = -1; // the "other port" the hostile behaviours send from, and forwarding uses
+    sockaddr_in upstream_{};
+    bool forwarding_ = false;
+    std::set<std::string> ignored_;
     uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;

@@ -3,12 +3,12 @@
 // with the router switched off, the radio groups, the options, a Set, saving a table and the
 // auto-refresh of the General page.
 #include "Agents.h"
+#include "FakeAgent.h"
 #include "Main.h"
 #include "RazCell.h"
 #include "RollOverBtn.h"
 #include "TestSeams.h"
 #include "Transport.h"
-#include "UdpRelay.h"
 
 #include <QDir>
 #include <QFile>
@@ -443,27 +443,28 @@ private slots:
     }
 
     void lostRouterCostsOneTimeoutAndConnectRestoresIt() {
-        UdpRelay relay(router_.Address());
+        fake::FakeAgent relay; // in front of the simulated router
+        relay.ForwardTo(router_.Address());
         const QString at = QString::fromStdString(relay.Address());
         WriteProfile(at, {{QStringLiteral("RefreshInt"), 1}});
         {
             // A router that answers the identity check and then nothing: the failure state
             // after one timeout and the probe.
-            relay.AnswerOnly(2);
+            relay.GoSilentAfter(2);
             Window w;
-            QCOMPARE(relay.Requests(), 4);
+            QCOMPARE(relay.RequestCount(), 4);
             QVERIFY(w.text("StaticText5").startsWith(QStringLiteral("Cannot communicate")));
             QVERIFY(w.cell(129)->String2().isEmpty());
-            relay.AnswerOnly(-1);
+            relay.GoSilentAfter(-1);
         }
         Window w;
         QCOMPARE(w.cell(129)->String2(), QStringLiteral("end-to-end + applications"));
         const QString identity = w.text("StaticText5");
-        const int sent = relay.Requests();
-        relay.Silence(true);
+        const int sent = relay.RequestCount();
+        relay.GoSilentAfter(0);
         QTRY_VERIFY_WITH_TIMEOUT(!w.form->query().RouterPresent, 8000);
-        QTest::qWait(2500);                   // more ticks: they send nothing
-        QCOMPARE(relay.Requests() - sent, 2); // one read and its probe
+        QTest::qWait(2500);                       // more ticks: they send nothing
+        QCOMPARE(relay.RequestCount() - sent, 2); // one read and its probe
         QCOMPARE(w.text("StaticText5"),
                  QStringLiteral("Cannot communicate with Corvane router at ") + at +
                      QStringLiteral("\nplease check router IP address and community in options"));
@@ -475,9 +476,9 @@ private slots:
         QVERIFY(w.messages.errors.isEmpty());
         w.click("MenuBtnIP");
         w.click("IPBtnRefresh");
-        QCOMPARE(relay.Requests() - sent, 2);
+        QCOMPARE(relay.RequestCount() - sent, 2);
 
-        relay.Silence(false);
+        relay.GoSilentAfter(-1);
         w.click("OptionsBtnConnect");
         QCOMPARE(w.text("StaticText5"), identity);
         QCOMPARE(w.cell(129)->String2(), QStringLiteral("end-to-end + applications"));

@@ -4,7 +4,6 @@
 #include "Agents.h"
 #include "CoreHarness.h"
 #include "FakeAgent.h"
-#include "UdpRelay.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -379,40 +378,41 @@ class LostRouter : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(SharedSimulatedRouter(), nullptr) << "snmpsim did not start";
-        relay = std::make_unique<UdpRelay>(SharedSimulatedRouter()->Address());
+        relay = std::make_unique<fake::FakeAgent>();
+        relay->ForwardTo(SharedSimulatedRouter()->Address());
         h = std::make_unique<Harness>(relay->Address());
     }
-    std::unique_ptr<UdpRelay> relay;
+    std::unique_ptr<fake::FakeAgent> relay; // in front of the simulated router
     std::unique_ptr<Harness> h;
 };
 
 TEST_F(LostRouter, CostsOneReadAndOneProbeThenNothingIsSentUntilTheNextCheck) {
     h->stats.TableView = 2;
     ASSERT_TRUE(h->stats.GetAllData());
-    const int sent = relay->Requests();
-    relay->Silence(true);
+    const int sent = relay->RequestCount();
+    relay->GoSilentAfter(0);
     h->sounds.Clear();
     h->stats.SystemGetData();
     h->stats.ipGetData();
     h->stats.tablesGetData();
     h->stats.SystemGetData();
-    EXPECT_EQ(relay->Requests() - sent, 2); // the uptime read and the probe
+    EXPECT_EQ(relay->RequestCount() - sent, 2); // the uptime read and the probe
     EXPECT_FALSE(h->query.RouterPresent);
     EXPECT_EQ(h->query.StatusText.toStdString(), Failure(relay->Address()));
     EXPECT_EQ(h->sounds.Played(), std::vector<Sound>{Sound::Error});
     EXPECT_EQ(h->stats.IpValues[1], "NULL");
     EXPECT_TRUE(h->stats.Errors.empty()); // a lost router is no incomplete table
 
-    relay->Silence(false);
+    relay->GoSilentAfter(-1);
     ASSERT_TRUE(h->stats.GetAllData());
     EXPECT_EQ(h->stats.IpValues[1], "64");
     EXPECT_EQ(h->stats.TableLines.size(), 5u * 14u);
 }
 
 TEST_F(LostRouter, StartUpAgainstARouterThatAnswersTwoRequestsFailsAfterOneTimeout) {
-    relay->AnswerOnly(2);
+    relay->GoSilentAfter(2);
     EXPECT_FALSE(h->stats.GetAllData());
-    EXPECT_EQ(relay->Requests(), 4); // the identity check, ifNumber, the probe
+    EXPECT_EQ(relay->RequestCount(), 4); // the identity check, ifNumber, the probe
     EXPECT_FALSE(h->query.RouterPresent);
     EXPECT_EQ(h->sounds.Played(), std::vector<Sound>{Sound::Error});
     EXPECT_TRUE(h->stats.StaticText6.isEmpty());
@@ -421,9 +421,9 @@ TEST_F(LostRouter, StartUpAgainstARouterThatAnswersTwoRequestsFailsAfterOneTimeo
 TEST_F(LostRouter, AnIgnoredObjectReadsNullAndTheRestOfThePageIsShown) {
     ASSERT_TRUE(h->stats.GetAllData());
     relay->Ignore(Prefix + "4.3.0");
-    const int sent = relay->Requests();
+    const int sent = relay->RequestCount();
     h->stats.ipGetData();
-    EXPECT_EQ(relay->Requests() - sent, mib::IpMIBLength + 1);
+    EXPECT_EQ(relay->RequestCount() - sent, mib::IpMIBLength + 1);
     EXPECT_TRUE(h->query.RouterPresent);
     EXPECT_EQ((Lines{h->stats.IpValues[1], h->stats.IpValues[2], h->stats.IpValues[3]}),
               (Lines{"64", "NULL", "4"}));
