@@ -42,7 +42,7 @@ std::string ReadAll(const QString& path) {
 
 } // namespace
 
-// Sparse tables and walks cut short through real walks: SparseTable in test_statistics.
+// Sparse tables and walks cut short through real walks: SparseTable in StatisticsTest.
 TEST(TableLayout, ValuesStayInTheRowTheirIndexNames) {
     const struct {
         Walk walk;

@@ -66,7 +66,7 @@ INSTANTIATE_TEST_SUITE_P(
         IdentityCase{"SilentFailsAfterOneRead", "R62GX TAVIX", nullptr, true, true, false}),
     [](const testing::TestParamInfo<IdentityCase>& info) { return info.param.name; });
 
-// --- single reads (present values: the full fetch in test_statistics) ---------------------------
+// --- single reads (present values: the full fetch in StatisticsTest) ---------------------------
 
 TEST(SingleRead, MissingValuesReadNullUnlessRawData) {
     ASSERT_NE(SharedSimulatedRouter(), nullptr);
