@@ -190,8 +190,6 @@ private:
     template <std::size_t N>
     void SelectInGroup(const std::array<widgets::tRollOverBtn*, N>& group, int position);
     widgets::tRollOverBtn* Button(std::string_view name) const;
-    QLabel* Label(std::string_view name) const;
-    QLineEdit* Edit(std::string_view name) const;
     void SetHint(QWidget* control, std::string_view hint);
 
     // Data binding (MainData.cpp).
@@ -230,8 +228,6 @@ private:
     std::array<widgets::tRollOverBtn*, 2> adslButtons_{};
     std::array<widgets::tRollOverBtn*, 12> optionToggles_{};
     QHash<QString, widgets::tRollOverBtn*> buttons_;
-    QHash<QString, QLabel*> labels_;
-    QHash<QString, QLineEdit*> edits_;
     // The labels and edits the handlers fill, bound once after the pages are built.
     struct Controls {
         QLabel* StaticText5 = nullptr; // identity line or why no router is shown

@@ -45,6 +45,14 @@ void TForm1::BindControls() {
     bind(ui_.Edit4, "Edit4");
     bind(ui_.Edit5, "Edit5");
     bind(ui_.Edit6, "Edit6");
+
+    // The edits lie over the value half of a cell whose label names them; assistive
+    // technology gets that name too.
+    const std::pair<QLineEdit*, int> editCells[] = {{ui_.Edit3, 126}, {ui_.Edit4, 127},
+                                                    {ui_.Edit5, 128}, {ui_.Edit1, 130},
+                                                    {ui_.Edit2, 131}, {ui_.Edit6, 161}};
+    for (const auto& [edit, cell] : editCells)
+        edit->setAccessibleName(Cell(cell)->String1());
 }
 
 void TForm1::AlignCell(tRazCell* cell) {

@@ -189,11 +189,11 @@ void TForm1::closeEvent(QCloseEvent* event) {
     if (!closing_) {
         closing_ = true;
         // The field being typed in has not been left, so its exit handler has not run yet.
-        if (QWidget* typing = focusWidget(); typing == Edit("Edit1"))
+        if (QWidget* typing = focusWidget(); typing == ui_.Edit1)
             Edit1Exit();
-        else if (typing == Edit("Edit2"))
+        else if (typing == ui_.Edit2)
             Edit2Exit();
-        else if (typing == Edit("Edit6"))
+        else if (typing == ui_.Edit6)
             Edit6Exit();
         timer1_->stop();
         FormCloseQuery();
@@ -361,10 +361,4 @@ int TForm1::ActivePage() const {
 
 tRollOverBtn* TForm1::Button(std::string_view name) const {
     return buttons_.value(QString::fromLatin1(name.data(), name.size()), nullptr);
-}
-QLabel* TForm1::Label(std::string_view name) const {
-    return labels_.value(QString::fromLatin1(name.data(), name.size()), nullptr);
-}
-QLineEdit* TForm1::Edit(std::string_view name) const {
-    return edits_.value(QString::fromLatin1(name.data(), name.size()), nullptr);
 }

@@ -50,7 +50,6 @@ void TForm1::BuildPages() {
         title->setFont(PixelFont(QStringLiteral("Arial"), 24, false, true));
         SetTextColour(title, Qt::white);
         title->setGeometry(8, 0, 600, 30);
-        labels_.insert(title->objectName(), title);
         pageControl_->addWidget(page);
         pages[static_cast<std::size_t>(i)] = page;
     }
@@ -140,7 +139,6 @@ void TForm1::BuildPages() {
             SetTextColour(label, Qt::white);
             break;
         }
-        labels_.insert(label->objectName(), label);
     }
 
     for (const app::EditLayout& layout : app::EditLayouts()) {
@@ -151,16 +149,7 @@ void TForm1::BuildPages() {
         edit->setMaxLength(layout.maxLength);
         edit->setFont(sansSerif);
         edit->raise(); // over the value half of its cell
-        edits_.insert(edit->objectName(), edit);
     }
-
-    // The edits lie over the value half of a cell whose label names them; assistive
-    // technology gets that name too.
-    const std::pair<const char*, int> editCells[] = {{"Edit3", 126}, {"Edit4", 127},
-                                                     {"Edit5", 128}, {"Edit1", 130},
-                                                     {"Edit2", 131}, {"Edit6", 161}};
-    for (const auto& [edit, cell] : editCells)
-        Edit(edit)->setAccessibleName(Cell(cell)->String1());
 
     QWidget* tables = pageOf(app::TablesPageIndex);
     auto* memoFrame = new QFrame(tables);
@@ -219,7 +208,7 @@ void TForm1::ConnectHandlers() {
     for (tRollOverBtn* toggle : optionToggles_)
         connect(toggle, &tRollOverBtn::clicked, this,
                 [this, toggle] { OptionsBtnSLActiveClick(toggle); });
-    connect(Edit("Edit1"), &QLineEdit::editingFinished, this, &TForm1::Edit1Exit);
-    connect(Edit("Edit2"), &QLineEdit::editingFinished, this, &TForm1::Edit2Exit);
-    connect(Edit("Edit6"), &QLineEdit::editingFinished, this, &TForm1::Edit6Exit);
+    connect(ui_.Edit1, &QLineEdit::editingFinished, this, &TForm1::Edit1Exit);
+    connect(ui_.Edit2, &QLineEdit::editingFinished, this, &TForm1::Edit2Exit);
+    connect(ui_.Edit6, &QLineEdit::editingFinished, this, &TForm1::Edit6Exit);
 }
