@@ -1,5 +1,7 @@
 #include "FakeAgent.h"
 
+#include "Process.h"
+
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdlib>
@@ -19,21 +21,6 @@ namespace tag = snmp::tag;
 // A walk that never ends would hang its test; past this many requests (above the walk's own
 // cap) the agent falls silent so the walk fails instead.
 constexpr std::size_t kMaxRequests = 12000;
-
-std::vector<uint64_t> ParseArcs(std::string_view text) {
-    std::vector<uint64_t> arcs;
-    uint64_t v = 0;
-    for (char c : text) {
-        if (c == '.') {
-            arcs.push_back(v);
-            v = 0;
-        } else if (c >= '0' && c <= '9') {
-            v = v * 10 + static_cast<uint64_t>(c - '0');
-        }
-    }
-    if (!text.empty()) arcs.push_back(v);
-    return arcs;
-}
 
 std::string UnsignedContent(uint64_t v) {
     std::string out;
@@ -97,15 +84,10 @@ int32_t PduTag(const std::string& datagram) {
 
 // A UDP socket on 127.0.0.1 and a port the system picks.
 int BindLoopback(uint16_t& port) {
-    const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in sin{};
-    sin.sin_family = AF_INET;
-    sin.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof sin;
-    if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&sin), sizeof sin) != 0 ||
-        getsockname(fd, reinterpret_cast<sockaddr*>(&sin), &len) != 0)
-        throw std::runtime_error("fake agent: cannot bind 127.0.0.1");
-    port = ntohs(sin.sin_port);
+    int picked = 0;
+    const int fd = BoundUdpSocket("127.0.0.1", picked);
+    if (fd < 0) throw std::runtime_error("fake agent: cannot bind 127.0.0.1");
+    port = static_cast<uint16_t>(picked);
     return fd;
 }
 
@@ -145,7 +127,7 @@ void FakeAgent::SetBehaviour(Behaviour b, std::string raw) {
 
 void FakeAgent::Add(const std::string& oid, const std::string& value, int32_t type) {
     std::lock_guard lock(mutex_);
-    mib_[Name{ParseArcs(oid), oid}] = Value{value, type};
+    mib_[Name{oid}] = Value{value, type};
 }
 
 void FakeAgent::ScriptGetNext(std::vector<snmp::TSNMPMib> answers) {
@@ -267,7 +249,7 @@ std::string FakeAgent::Reply(const snmp::TSNMPRec& req, int32_t pduType, Behavio
     } else {
         for (std::size_t i = 0; i < asked.size(); ++i) {
             const auto& vb = asked[i];
-            Name name{ParseArcs(vb.OID), vb.OID};
+            Name name{vb.OID};
             if (pduType == tag::GetNextRequest) {
                 auto it = mib_.upper_bound(name);
                 if (it == mib_.end())

@@ -76,11 +76,9 @@ private:
         std::string text;
         int32_t type;
     };
-    using Arcs = std::vector<uint64_t>;
-    struct Name {
-        Arcs arcs;
+    struct Name { // ordered as a walk visits OIDs, arc by arc
         std::string text;
-        bool operator<(const Name& o) const { return arcs < o.arcs; }
+        bool operator<(const Name& o) const { return snmp::OidGreater(o.text, text); }
     };
 
     void Run();

@@ -157,16 +157,3 @@ int ChildProcess::Stop(int graceMs, bool interrupt) {
     }
     return exitCode_;
 }
-
-CommandResult RunCommand(const std::vector<std::string>& argv, int timeoutMs) {
-    ChildProcess child;
-    CommandResult result;
-    if (child.Start(argv, true)) {
-        const Deadline deadline = DeadlineIn(timeoutMs);
-        child.ReadUntil(deadline, [] { return false; });
-        result.exitCode = child.Stop(RemainingMs(deadline), false);
-    }
-    result.out = std::move(child.out);
-    result.err = std::move(child.err);
-    return result;
-}

@@ -53,12 +53,3 @@ private:
     int errFd_ = -1;
     int exitCode_ = -1;
 };
-
-// Runs a command to its end, SIGKILL once timeoutMs passed. Prefix "env NAME=value" for a
-// changed environment.
-struct CommandResult {
-    int exitCode = -1; // -1 when it could not run or was killed
-    std::string out;
-    std::string err;
-};
-CommandResult RunCommand(const std::vector<std::string>& argv, int timeoutMs = 20000);
