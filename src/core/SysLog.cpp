@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace core {
 
@@ -29,10 +31,14 @@ QByteArray SysLogFileBytes(const QString& line) {
 }
 
 bool AppendSysLogLine(const QString& fileName, const QString& line) {
-    QFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
     const QByteArray bytes = SysLogFileBytes(line) + "\r\n";
-    return file.write(bytes) == bytes.size() && file.flush();
+    // Plain system calls: opened, appended and closed for every line, this is the cost of a line.
+    const int fd = ::open(QFile::encodeName(fileName).constData(),
+                          O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return false;
+    const bool written = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size())) ==
+                         static_cast<ssize_t>(bytes.size());
+    return ::close(fd) == 0 && written;
 }
 
 QString SysLogAnnouncement(bool enabled, const QDateTime& when) {
@@ -75,9 +81,9 @@ bool SysLogServer::WriteToFile(const QString& line) const {
 }
 
 void SysLogServer::IdUDPServer1UDPRead(const SysLogDatagram& datagram) {
-    const std::string line =
-        SysLogLineFromDatagram(datagram.bytes, {settings_.SLRemError, settings_.SLSender},
-                               datagram.address, datagram.port);
+    const std::string line = SysLogLineFromDatagram(
+        datagram.bytes, {settings_.SLRemError, settings_.SLSender},
+        settings_.SLSender ? datagram.AddressText() : std::string(), datagram.port);
     emit Line(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
     if (settings_.SLBeep) {
         const QDateTime now = clock_.Now();

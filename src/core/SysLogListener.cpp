@@ -21,13 +21,15 @@ constexpr int Batch = 64;
 // Asked of the kernel; without privileges it grants at most net.core.rmem_max.
 constexpr int WantedReceiveBuffer = 16 << 20;
 
-std::string DottedAddress(const sockaddr_in& from) {
+} // namespace
+
+std::string SysLogDatagram::AddressText() const {
+    in_addr in{};
+    in.s_addr = address;
     char text[INET_ADDRSTRLEN] = {};
-    inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
+    inet_ntop(AF_INET, &in, text, sizeof text);
     return text;
 }
-
-} // namespace
 
 SysLogListener::SysLogListener(uint16_t port, std::size_t maxQueuedBytes)
     : port_(port), maxBytes_(maxQueuedBytes) {}
@@ -130,7 +132,7 @@ void SysLogListener::Run() {
             // A longer datagram arrives cut at the buffer's size (MSG_TRUNC).
             d.bytes.assign(static_cast<const char*>(vectors[i].iov_base),
                            std::min<std::size_t>(messages[i].msg_len, SysLogBufferSize));
-            d.address = DottedAddress(senders[i]);
+            d.address = senders[i].sin_addr.s_addr;
             d.port = ntohs(senders[i].sin_port);
             d.lostBefore = lost;
             lost = 0;

@@ -17,9 +17,10 @@
 namespace core {
 
 struct SysLogDatagram {
-    std::string bytes;       // at most SysLogBufferSize
-    std::string address;     // sender, dotted
-    uint16_t port = 0;       // sender
+    std::string bytes;    // at most SysLogBufferSize
+    uint32_t address = 0; // sender, network byte order
+    uint16_t port = 0;    // sender
+    [[nodiscard]] std::string AddressText() const;
     uint64_t lostBefore = 0; // datagrams lost between the previous one taken and this one
     bool lossOnly = false;   // no datagram: only a loss that nothing has followed yet
 };
@@ -28,9 +29,10 @@ class SysLogListener {
 public:
     // Waits for datagrams in slices of this length, so a stop request is seen within one.
     static constexpr int WaitSliceMs = 1000;
-    // Room for bursts of tens of thousands of small datagrams; each counts its bytes plus this.
-    static constexpr std::size_t EntryOverhead = 64;
-    static constexpr std::size_t DefaultQueueBytes = std::size_t{64} << 20;
+    // Room for a burst of 150,000 router-sized datagrams. Each counts its bytes plus what its
+    // entry and its allocation cost, so the bound is on memory, not just on payload.
+    static constexpr std::size_t EntryOverhead = 128;
+    static constexpr std::size_t DefaultQueueBytes = std::size_t{32} << 20;
 
     explicit SysLogListener(uint16_t port, std::size_t maxQueuedBytes = DefaultQueueBytes);
     ~SysLogListener();
