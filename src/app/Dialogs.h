@@ -48,6 +48,8 @@ public:
     std::optional<QString> Execute(QWidget* parent, const QString& title, const QString& fileName);
 
     void SetAnswerer(Answerer answerer) { answerer_ = std::move(answerer); }
+    // Picks the filter the next Execute shows, by its place in Filters().
+    void SelectFilter(int index) { lastFilter_ = Filters().at(index); }
     [[nodiscard]] const QString& LastFilter() const { return lastFilter_; }
     [[nodiscard]] int TimesShown() const { return timesShown_; }
 

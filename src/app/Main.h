@@ -4,7 +4,8 @@
 //
 // The window's code is split by subsystem: MainFrame.cpp (start-up, shut-down, menu, button
 // groups, hints, timer), MainPages.cpp (building the pages from their layout tables),
-// MainData.cpp (filling cells and the data pages' handlers), MainOptions.cpp (the Options page).
+// MainData.cpp (filling cells and the data pages' handlers), MainOptions.cpp (the Options page),
+// MainSysLog.cpp (the syslog server's page, its floating window and their handlers).
 #pragma once
 
 #include "Dialogs.h"
@@ -13,8 +14,11 @@
 #include "Seams.h"
 #include "Settings.h"
 #include "Statistics.h"
+#include "SysLog.h"
+#include "SysLogView.h"
 
 #include <QHash>
+#include <QStringList>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -25,6 +29,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QStackedWidget;
 class QTimer;
+class TForm2;
 
 namespace widgets {
 class tImageList;
@@ -41,6 +46,7 @@ struct WindowSeams {
     core::Cursor& cursor;
     MessageBoxes& messages;
     SaveDialog& saveDialog;
+    uint16_t syslogPort = 514; // the syslog listener's UDP port
 };
 
 // Busy cursor through QApplication's override cursor.
@@ -166,6 +172,16 @@ public:
     [[nodiscard]] bool TrayIconPresent() const;
     void RestoreGraphState();
 
+    // Syslog server and its log view (MainSysLog.cpp).
+    void AddSysLogEntry(const QString& line, bool showIt, bool toFile);
+    void SysLogBtnClearClick();
+    void SysLogBtnSaveClick();
+    void SysLogBtnUnDockClick();
+    // The floating window closed: the view, its lines and the caption come back to the page.
+    void DockSysLog();
+    [[nodiscard]] core::SysLogServer& SysLogServer() { return *sysLog_; }
+    [[nodiscard]] TForm2* Form2() const { return form2_; }
+
     // Access for the other parts of the window and for tests.
     [[nodiscard]] core::Settings& settings() { return settings_; }
     [[nodiscard]] core::RouterQuery& query() { return query_; }
@@ -191,6 +207,12 @@ private:
     void SelectInGroup(const std::array<widgets::tRollOverBtn*, N>& group, int position);
     widgets::tRollOverBtn* Button(std::string_view name) const;
     void SetHint(QWidget* control, std::string_view hint);
+    // Syslog (MainSysLog.cpp).
+    void BuildSysLogPage();
+    void SetSysLogCaption(const QString& caption);
+    [[nodiscard]] QPlainTextEdit* CurrentSysLogView() const;
+    void FlushSysLogView();
+    void SaveSysLogLines(QPlainTextEdit* view);
 
     // Data binding (MainData.cpp).
     void UpdateGroupCells(int group, std::span<const std::string> values);
@@ -236,6 +258,7 @@ private:
         QLabel* StaticText8 = nullptr;
         QLabel* Label11 = nullptr; // Interfaces view heading
         QLabel* Label12 = nullptr; // Tables view heading
+        QLabel* Label13 = nullptr; // SysLog page caption: the server's state
         QLabel* Label15 = nullptr; // ADSL direction heading
         QLabel* Label22 = nullptr;
         QLabel* Label23 = nullptr;
@@ -252,4 +275,9 @@ private:
     widgets::tImageList* imageList2_ = nullptr; // 24 x 24: option toggles
     widgets::tImageList* imageList3_ = nullptr; // 32 x 24: the Set buttons
     app::HintFilter* hintFilter_ = nullptr;
+    app::SysLogView sysLogPage_;
+    TForm2* form2_ = nullptr;
+    QStringList sysLogPending_; // lines of the batch being handled, not yet in the view
+    // Last, so it stops listening before anything it reads is gone.
+    std::unique_ptr<core::SysLogServer> sysLog_;
 };

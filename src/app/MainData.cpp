@@ -36,6 +36,7 @@ void TForm1::BindControls() {
     bind(ui_.StaticText8, "StaticText8");
     bind(ui_.Label11, "Label11");
     bind(ui_.Label12, "Label12");
+    bind(ui_.Label13, "Label13");
     bind(ui_.Label15, "Label15");
     bind(ui_.Label22, "Label22");
     bind(ui_.Label23, "Label23");

@@ -65,6 +65,7 @@ TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
     BuildFrame();
     BuildPages();
     BindControls();
+    BuildSysLogPage();
     ConnectHandlers();
     FormCreate();
 }
@@ -155,7 +156,8 @@ void TForm1::FormCreate() {
         UnDockSysLog(!settings_.StartTray);
         raise();
     }
-    if (settings_.SLActive && !ActivateSysLog()) return; // the listener reported its error
+    // A port that cannot be bound is reported, and the rest of start-up still runs.
+    if (settings_.SLActive) ActivateSysLog();
     SetRefreshTimer();
     RestoreGraphState();
 }
@@ -330,16 +332,7 @@ void TForm1::SetAllHints() {
         hint(options[i], mib::OptionsHints[i]);
 }
 
-// Later additions: the floating syslog window, the syslog listener, the tray icon and the
-// traffic graph hook in here.
-void TForm1::CreateSysLogWindow() {}
-void TForm1::UnDockSysLog(bool) {}
-void TForm1::SaveSysLogWindowPlacement() {}
-void TForm1::DestroySysLogWindow() {}
-bool TForm1::ActivateSysLog() {
-    return true;
-}
-void TForm1::DeactivateSyslog() {}
+// Later additions: the tray icon and the traffic graph hook in here.
 void TForm1::AddTrayIcon() {}
 void TForm1::RemoveTrayIcon() {}
 bool TForm1::TrayIconPresent() const {

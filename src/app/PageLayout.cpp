@@ -15,7 +15,7 @@ const PageInfo Pages[PageCount] = {
     {"SNMPPage", "SNMP", "SNMPPageTitle", true},
     {"TablesPage", "Tables", "TablesPageTitle", true},
     {"AboutPage", "About", "AboutPageTitle", true},
-    {"SyslogPage", "SysLog Server (Disabled)", "SyslogPageTitle", true},
+    {"SyslogPage", "SysLog Server (Disabled)", "Label13", false},
     {"ADSLPage", "ADSL-Line", "Label14", true},
     {"OptionsPage", "Options", "OptionsPageTitle", true},
     {"GraphsPage", "Traffic Graph", "GraphsPageTitle", true},

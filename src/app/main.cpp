@@ -6,6 +6,8 @@
 #include "Seams.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <cstdio>
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
@@ -14,12 +16,27 @@ int main(int argc, char** argv) {
     const QIcon icon = app::artwork::ProgramIcon();
     if (!icon.availableSizes().isEmpty()) QApplication::setWindowIcon(icon);
 
+    // Binding 514 needs privileges; the demo and users without them pick another port.
+    QCommandLineParser parser;
+    parser.addHelpOption();
+    const QCommandLineOption portOption(QStringLiteral("syslog-port"),
+                                        QStringLiteral("UDP port of the syslog server (514)."),
+                                        QStringLiteral("N"), QStringLiteral("514"));
+    parser.addOption(portOption);
+    parser.process(application);
+    bool portOk = false;
+    const uint port = parser.value(portOption).toUInt(&portOk);
+    if (!portOk || port == 0 || port > 65535) {
+        fputs("linescope: --syslog-port wants a port number from 1 to 65535\n", stderr);
+        return 2;
+    }
+
     core::SystemClock clock;
     core::SystemSounds sounds([](core::Sound) { QApplication::beep(); });
     app::OverrideCursor cursor;
     app::CriticalMessageBoxes messages;
     app::SaveDialog saveDialog;
-    TForm1 form({clock, sounds, cursor, messages, saveDialog});
+    TForm1 form({clock, sounds, cursor, messages, saveDialog, static_cast<uint16_t>(port)});
     if (form.ShowOnStart()) form.show(); // minimised already when asked to start so
     return QApplication::exec();
 }

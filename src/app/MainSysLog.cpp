@@ -1,0 +1,187 @@
+// The syslog side of the main window: the SysLog page's log view, the floating window it can move
+// into, and the handlers that switch the server and write its lines. The server itself, the line
+// rules and the log file are in the core (SysLog.h); these stay short delegations.
+#include "ImageList.h"
+#include "Main.h"
+#include "RollOverBtn.h"
+#include "SysLog.h"
+#include "SysLogWin.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+
+namespace {
+
+const QString DisabledCaption = QStringLiteral("SysLog Server (Disabled)");
+constexpr int TagSLFileOut = 9; // the Options toggle of SLFileOut
+const QString SaveTitle = QStringLiteral("Please choose filename and path for SysLog file");
+
+} // namespace
+
+void TForm1::BuildSysLogPage() {
+    sysLog_ = std::make_unique<core::SysLogServer>(settings_, seams_.clock, seams_.sounds,
+                                                   seams_.syslogPort);
+    connect(sysLog_.get(), &core::SysLogServer::Line, this,
+            [this](const QString& line) { AddSysLogEntry(line, true, true); });
+    connect(sysLog_.get(), &core::SysLogServer::BatchDone, this, &TForm1::FlushSysLogView);
+
+    sysLogPage_ = app::BuildSysLogView(Page(app::SyslogPageIndex), ui_.Label13,
+                                       {{"SysLogBtnClear", "SysLogBtnSave", "SysLogBtnUnDock"},
+                                        {"Clear SysLog", "Save SysLog", "UnDock SysLog"},
+                                        true},
+                                       imageList1_);
+    sysLogPage_.LayOut(QSize(620, 502));
+    connect(sysLogPage_.buttons[0], &widgets::tRollOverBtn::clicked, this,
+            &TForm1::SysLogBtnClearClick);
+    connect(sysLogPage_.buttons[1], &widgets::tRollOverBtn::clicked, this,
+            &TForm1::SysLogBtnSaveClick);
+    connect(sysLogPage_.buttons[2], &widgets::tRollOverBtn::clicked, this,
+            &TForm1::SysLogBtnUnDockClick);
+}
+
+void TForm1::CreateSysLogWindow() {
+    form2_ = new TForm2(imageList1_, this);
+    connect(form2_, &TForm2::FormClose, this, &TForm1::DockSysLog);
+    connect(form2_, &TForm2::SaveRequested, this, [this] { SaveSysLogLines(form2_->Memo1()); });
+    QRect placed(settings_.SLFloatX, settings_.SLFloatY, settings_.SLFloatW, settings_.SLFloatH);
+    // A place on a screen that is gone would leave the window where nobody can reach it.
+    const auto screens = QGuiApplication::screens();
+    const bool visible = std::any_of(screens.begin(), screens.end(), [&placed](QScreen* s) {
+        return s->availableGeometry().intersects(placed);
+    });
+    if (!visible && QGuiApplication::primaryScreen() != nullptr)
+        placed.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    form2_->move(placed.topLeft());
+    form2_->resize(placed.size());
+}
+
+void TForm1::UnDockSysLog(bool show) {
+    FlushSysLogView();
+    for (QWidget* control : sysLogPage_.Group())
+        control->hide();
+    form2_->Label13()->setText(sysLogPage_.Label13->text());
+    sysLogPage_.Label13->setText(QStringLiteral("SysLog Server (Undocked)"));
+    form2_->Memo1()->setPlainText(sysLogPage_.Memo1->toPlainText());
+    sysLogPage_.Memo1->clear();
+    form2_->SetWindowStateNumber(settings_.SLFloatState);
+    if (show) form2_->show();
+}
+
+void TForm1::SysLogBtnUnDockClick() {
+    settings_.SLDocked = false;
+    UnDockSysLog(true);
+}
+
+void TForm1::SaveSysLogWindowPlacement() {
+    settings_.SLFloatState = form2_->WindowStateNumber();
+    // The normal bounds, also when maximised or minimised, so the next start restores them.
+    const QRect bounds = settings_.SLFloatState == 0 ? QRect(form2_->pos(), form2_->size())
+                                                     : form2_->normalGeometry();
+    if (settings_.SLFloatState == 2) form2_->SetWindowStateNumber(0);
+    settings_.SLFloatX = bounds.x();
+    settings_.SLFloatY = bounds.y();
+    settings_.SLFloatW = bounds.width();
+    settings_.SLFloatH = bounds.height();
+}
+
+void TForm1::DockSysLog() {
+    if (settings_.SLDocked) return; // closed while docked already: nothing to move
+    FlushSysLogView();
+    for (QWidget* control : sysLogPage_.Group())
+        control->show();
+    SaveSysLogWindowPlacement();
+    settings_.SLDocked = true;
+    sysLogPage_.Label13->setText(form2_->Label13()->text());
+    sysLogPage_.Memo1->setPlainText(form2_->Memo1()->toPlainText());
+    form2_->Memo1()->clear();
+}
+
+void TForm1::DestroySysLogWindow() {
+    delete form2_;
+    form2_ = nullptr;
+}
+
+bool TForm1::ActivateSysLog() {
+    QString error;
+    if (!sysLog_->Enable(error)) {
+        seams_.messages.Error(this, error);
+        return false;
+    }
+    SetSysLogCaption(QStringLiteral("SysLog Server (Enabled)"));
+    AddSysLogEntry(core::SysLogAnnouncement(true, seams_.clock.Now()), true, true);
+    return true;
+}
+
+void TForm1::DeactivateSyslog() {
+    sysLog_->Disable(); // what was received before is written before the closing line
+    SetSysLogCaption(DisabledCaption);
+    AddSysLogEntry(core::SysLogAnnouncement(false, seams_.clock.Now()), true, true);
+}
+
+void TForm1::SetSysLogCaption(const QString& caption) {
+    (settings_.SLDocked || form2_ == nullptr ? sysLogPage_.Label13 : form2_->Label13())
+        ->setText(caption);
+}
+
+QPlainTextEdit* TForm1::CurrentSysLogView() const {
+    return settings_.SLDocked || form2_ == nullptr ? sysLogPage_.Memo1 : form2_->Memo1();
+}
+
+void TForm1::FlushSysLogView() {
+    if (sysLogPending_.isEmpty()) return;
+    // One append for a batch of lines; the view drops its oldest beyond SysLogMaxLines.
+    CurrentSysLogView()->appendPlainText(sysLogPending_.join(QLatin1Char('\n')));
+    sysLogPending_.clear();
+}
+
+void TForm1::AddSysLogEntry(const QString& line, bool showIt, bool toFile) {
+    if (showIt) {
+        sysLogPending_.append(line);
+        if (!sysLog_->InBatch()) FlushSysLogView();
+    }
+    if (!toFile || !settings_.SLFileOut) return;
+    while (!sysLog_->WriteToFile(line)) {
+        FlushSysLogView(); // the line is in the view before anyone is asked
+        const std::optional<QString> path = SaveDialog1().Execute(
+            this,
+            QStringLiteral("SysLog filename or path invalid, pleasechoose a new filename or path"),
+            QStringLiteral("SysLog"));
+        if (!path) {
+            // Said once in the view, so no dialog follows for every further line.
+            const QString failed = sysLog_->FileNameNow();
+            settings_.SLFileOut = false;
+            optionToggles_[TagSLFileOut - 1]->SetButtonDown(true); // drawn down while off
+            AddSysLogEntry(QStringLiteral("**** SysLog file output switched off: %1 could not be "
+                                          "written ****")
+                               .arg(failed),
+                           true, false);
+            return;
+        }
+        settings_.SLFileName = *path;
+    }
+}
+
+void TForm1::SysLogBtnClearClick() {
+    sysLogPage_.Memo1->clear();
+}
+
+void TForm1::SysLogBtnSaveClick() {
+    SaveDialog1().SelectFilter(0); // the docked view proposes text files; the floating one not
+    SaveSysLogLines(sysLogPage_.Memo1);
+}
+
+void TForm1::SaveSysLogLines(QPlainTextEdit* view) {
+    FlushSysLogView();
+    const std::optional<QString> path =
+        SaveDialog1().Execute(view->window(), SaveTitle, QStringLiteral("SysLog"));
+    if (!path) return;
+    QByteArray bytes;
+    for (const QString& line : view->toPlainText().split(QLatin1Char('\n')))
+        if (!view->document()->isEmpty()) bytes += core::SysLogFileBytes(line) + "\r\n";
+    QFile file(*path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
+        seams_.messages.Error(this, QStringLiteral("Cannot create file \"%1\".").arg(*path));
+}

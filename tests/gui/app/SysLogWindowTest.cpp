@@ -1,0 +1,159 @@
+// The syslog page and the floating window, with a real sender on loopback: the Options toggles,
+// docking both ways with lines arriving in between, the file-error dialog, the bind failure and
+// a close while undocked.
+#include "Main.h"
+#include "Process.h"
+#include "RollOverBtn.h"
+#include "SysLogWin.h"
+#include "TestSeams.h"
+#include "UdpSender.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+
+struct Window : app::MessageBoxes {
+    testing_seams::FixedClock clock;
+    testing_seams::RecordingSounds sounds;
+    core::NullCursor cursor;
+    QStringList errors;
+    app::SaveDialog dialog;
+    uint16_t port;
+    UdpSender sender;
+    std::unique_ptr<TForm1> form;
+
+    // Started from a profile with no router and these settings.
+    explicit Window(const QVariantMap& profile, int listen = FreeUdpPort()) : port(listen) {
+        QSettings store(QStringLiteral("Corvane"), QStringLiteral("LineScope"));
+        store.clear();
+        store.setValue(QStringLiteral("IPAddress"), QStringLiteral("127.0.0.1:9"));
+        for (auto it = profile.begin(); it != profile.end(); ++it)
+            store.setValue(it.key(), it.value());
+        store.sync();
+        form =
+            std::make_unique<TForm1>(app::WindowSeams{clock, sounds, cursor, *this, dialog, port});
+        form->show();
+    }
+    void Error(QWidget*, const QString& text) override { errors.append(text); }
+    [[nodiscard]] QPlainTextEdit* memo(bool floating = false) const {
+        QWidget* owner = floating ? form->Form2() : form->Page(app::SyslogPageIndex);
+        return owner->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+    }
+    [[nodiscard]] QStringList lines(bool floating = false) const {
+        return memo(floating)->toPlainText().split('\n');
+    }
+    [[nodiscard]] QString caption(bool floating = false) const {
+        return memo(floating)->parentWidget()->findChild<QLabel*>("Label13")->text();
+    }
+    void click(const char* name) const {
+        form->findChild<widgets::tRollOverBtn*>(QLatin1String(name))->Click();
+    }
+};
+
+QStringList FileLines(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).split("\r\n")
+                                          : QStringList();
+}
+
+} // namespace
+
+class SysLogWindowTest : public QObject {
+    Q_OBJECT
+    QTemporaryDir dir_;
+    [[nodiscard]] QString path(const char* name) const { return dir_.filePath(name); }
+
+private slots:
+    void optionsToggleFileAndCap() {
+        Window w({{"SLFileOut", 1}, {"SLFileDate", 0}, {"SLFileName", path("a.log")}});
+        w.click("OptionsBtnSLActive");
+        QVERIFY(FileLines(path("a.log")).value(0).startsWith("**** SysLog server enabled on "));
+        w.dialog.SetAnswerer([this](const auto&, QString&) { return path("b.log"); });
+        w.click("OptionsBtnSysLogFile");
+        w.sender.Send(w.port, std::string("<30>a\0b\xe9", 8));
+        const QString line = QString::fromLatin1("a\0b\xe9", 4);
+        QTRY_COMPARE(FileLines(path("b.log")), QStringList({line, ""}));
+        QCOMPARE(w.lines().last(), line);
+        w.click("OptionsBtnSLActive");
+        QVERIFY(FileLines(path("b.log")).value(1).startsWith("**** SysLog server disabled on "));
+        for (int i = 0; i < 5001; ++i)
+            w.form->AddSysLogEntry(QString::number(i), true, false);
+        QCOMPARE(w.memo()->blockCount(), 5000);
+        QCOMPARE(w.memo()->document()->firstBlock().text(), "1");
+    }
+
+    void undockAndDockWithLinesBetween() {
+        Window w({{"SLActive", 1}});
+        for (int i = 1; i < 10; ++i)
+            w.sender.Send(w.port, "<30>line " + std::to_string(i));
+        QTRY_COMPARE(w.memo()->blockCount(), 10);
+        w.click("SysLogBtnUnDock");
+        QCOMPARE(w.memo(true)->blockCount(), 10);
+        QVERIFY(w.memo()->toPlainText().isEmpty() && w.memo()->isHidden());
+        QCOMPARE(w.caption() + w.caption(true), "SysLog Server (Undocked)SysLog Server (Enabled)");
+        w.sender.Send(w.port, "<30>while floating");
+        QTRY_COMPARE(w.lines(true).last(), "while floating");
+        w.form->Form2()->setWindowState(Qt::WindowMaximized);
+        w.click("tRollOverBtn3");
+        QVERIFY(w.form->settings().SLDocked && !w.form->Form2()->isVisible());
+        QCOMPARE(w.form->settings().SLFloatState, 2);
+        QCOMPARE(w.lines().mid(9), QStringList({"line 9", "while floating"}));
+        QVERIFY(w.memo(true)->toPlainText().isEmpty() && !w.memo()->isHidden());
+        QCOMPARE(w.caption(), "SysLog Server (Enabled)");
+    }
+
+    void fileErrorRetryThenCancel() {
+        Window w({{"SLFileOut", 1}, {"SLFileDate", 0}, {"SLFileName", path("no/such.log")}});
+        QStringList titles;
+        w.dialog.SetAnswerer([&](const app::SaveDialog::Request& r, QString&) {
+            titles.append(r.title);
+            return titles.size() == 1 ? std::optional(path("ok.log")) : std::nullopt;
+        });
+        w.click("OptionsBtnSLActive"); // the enabled line fails and is retried into ok.log
+        QCOMPARE(FileLines(path("ok.log")).size(), 2);
+        w.form->settings().SLFileName = path("no/such.log");
+        w.sender.Send(w.port, "<30>lost file");
+        w.sender.Send(w.port, "<30>after");
+        QTRY_COMPARE(w.lines().mid(1),
+                     QStringList({"lost file",
+                                  "**** SysLog file output switched off: " + path("no/such.log") +
+                                      " could not be written ****",
+                                  "after"}));
+        QVERIFY(!w.form->settings().SLFileOut);
+        QCOMPARE(titles, QStringList(2, "SysLog filename or path invalid, pleasechoose a new "
+                                        "filename or path"));
+    }
+
+    void bindFailureStillStartsTheTimer() {
+        int port = 0;
+        const int taken = BoundUdpSocket("127.0.0.1", port);
+        Window w({{"SLActive", 1}, {"RefreshInt", 5}}, port);
+        QCOMPARE(w.errors, {"Could not bind socket. Address and port are already in use."});
+        QVERIFY(w.form->Timer1()->isActive());
+        ::close(taken);
+    }
+
+    void closeWhileUndockedKeepsItFloating() {
+        auto w = std::make_unique<Window>(QVariantMap{{"SLActive", 1},
+                                                      {"SLDocked", 0},
+                                                      {"SLFloatX", 5000},
+                                                      {"SLFileOut", 1},
+                                                      {"SLFileDate", 0},
+                                                      {"SLFileName", path("close.log")}});
+        QVERIFY(w->form->Form2()->isVisible());
+        QCOMPARE(w->form->Form2()->pos(), QPoint(0, 0)); // off every screen: back on one
+        w->form->close();
+        w.reset();
+        QCOMPARE(QSettings("Corvane", "LineScope").value("SLDocked").toInt(), 0);
+        QVERIFY(FileLines(path("close.log")).value(1).startsWith("**** SysLog server disabled"));
+    }
+};
+
+QTEST_MAIN(SysLogWindowTest)
+#include "SysLogWindowTest.moc"

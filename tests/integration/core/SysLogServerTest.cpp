@@ -1,0 +1,170 @@
+// The syslog server against real senders on loopback (plain UDP sockets and util-linux logger):
+// the line rules with the arrival beep, the dated file name, and bursts of 20,000 datagrams.
+#include "Process.h"
+#include "SysLog.h"
+#include "SysLogLine.h"
+#include "TestSeams.h"
+#include "UdpSender.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <thread>
+
+namespace {
+
+int argc = 1;
+char* argv[] = {const_cast<char*>("SysLogServerTest"), nullptr};
+QCoreApplication app(argc, argv);
+
+// Runs the event loop until `done` holds or 20 s have passed.
+template <typename F> bool Until(F done) {
+    for (const Deadline end = DeadlineIn(20000); !done() && RemainingMs(end) > 0;)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+// The kernel's system-wide count of datagrams dropped for want of receive-queue room.
+void PrintRcvbufErrors() {
+    std::system(
+        "awk '/^Udp:/ && ++n == 2 { print \"kernel Udp RcvbufErrors\", $6 }' /proc/net/snmp");
+}
+
+struct Server {
+    core::Settings settings;
+    testing_seams::FixedClock clock;
+    testing_seams::RecordingSounds sounds;
+    core::SysLogServer server{settings, clock, sounds, 0};
+    QStringList lines;
+    UdpSender sender;
+    Server() {
+        QObject::connect(&server, &core::SysLogServer::Line, [this](const QString& line) {
+            lines.append(line);
+            EXPECT_TRUE(!settings.SLFileOut || server.WriteToFile(line));
+        });
+        QString error;
+        EXPECT_TRUE(server.Enable(error));
+    }
+    // Sends and waits for the line.
+    QString Line(std::string_view bytes) {
+        const qsizetype before = lines.size();
+        sender.Send(server.Listener().LocalPort(), bytes);
+        return Until([&] { return lines.size() > before; }) ? lines.last() : QStringLiteral("-");
+    }
+};
+
+} // namespace
+
+TEST(SysLogServer, TurnsEachDatagramIntoOneLine) {
+    Server s;
+    const std::string from = "( 127.0.0.1:" + std::to_string(s.sender.LocalPort()) + " ) ";
+    const std::string big(65000, 'x');
+    const struct {
+        std::string bytes;
+        bool remError, addSender;
+        std::string line;
+    } cases[] = {
+        {"<30>kernel: link up\n", true, true, from + "kernel: link up"},
+        {"<30>kernel: link up\n", false, false, "<30>kernel: link up"},
+        {"a\nb\n", false, false, "a"},
+        {"no line feed\r", false, false, "no line feed\r"},
+        {"\nrest", false, true, from},
+        {"no priority > here", true, false, " here"},
+        {std::string("<13>a\0b\xe9\xff", 9), true, false, std::string("a\0b\xe9\xff", 5)},
+        {"", true, false, ""},
+        {big, true, false, big.substr(0, core::SysLogBufferSize)},
+    };
+    s.settings.SLBeep = true; // once for a burst within a second
+    for (const auto& c : cases) {
+        s.settings.SLRemError = c.remError;
+        s.settings.SLSender = c.addSender;
+        EXPECT_EQ(core::SysLogFileBytes(s.Line(c.bytes)).toStdString(), c.line);
+    }
+    // logger sends RFC 3164: its own priority and time stamp in front.
+    const std::string logger = "logger --rfc3164 -d -n 127.0.0.1 -P " +
+                               std::to_string(s.server.Listener().LocalPort()) + " -t router hi";
+    ASSERT_EQ(std::system(logger.c_str()), 0);
+    ASSERT_TRUE(Until([&] { return s.lines.last().endsWith(QStringLiteral(" router: hi")); }));
+    EXPECT_FALSE(s.lines.last().contains(QLatin1Char('>')));
+    s.clock.AdvanceMSecs(999);
+    s.Line("<30>same second");
+    s.clock.AdvanceMSecs(1);
+    s.Line("<30>next second");
+    EXPECT_EQ(s.sounds.Count(core::Sound::Default), 2);
+}
+
+TEST(SysLogFile, DateGoesBeforeTheFirstDotOfTheName) {
+    const std::pair<QString, QString> names[] = {
+        {"/home/j.smith/SysLog.txt", "/home/j.smith/SysLog(5-12-2026).txt"},
+        {"D:\\my.logs\\router.tar.log", "D:\\my.logs\\router(5-12-2026).tar.log"},
+        {"/var/log/router", "/var/log/router(5-12-2026)"}};
+    for (const auto& [path, dated] : names)
+        EXPECT_EQ(core::SysLogDatedFileName(path, QDate(2026, 12, 5), true), dated);
+    EXPECT_EQ(core::SysLogDatedFileName("/a.b/c", QDate(2026, 12, 5), false), "/a.b/c");
+}
+
+// 20,000 datagrams with file output on, as an ordinary user (without CAP_NET_ADMIN the receive
+// buffer stays within net.core.rmem_max). Paced, every one is written; flooded, what is written
+// plus what the program reports lost is what was sent. In order either way.
+TEST(SysLogServer, BurstsOf20000) {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2] = {};
+    syscall(SYS_capget, &header, caps);
+    caps[CAP_NET_ADMIN / 32].effective &= ~(1u << (CAP_NET_ADMIN % 32));
+    syscall(SYS_capset, &header, caps);
+    QTemporaryDir dir;
+    for (const bool paced : {true, false}) {
+        Server s;
+        s.settings.SLFileOut = true;
+        s.settings.SLFileDate = false;
+        s.settings.SLFileName = dir.filePath(paced ? "paced" : "flood");
+        PrintRcvbufErrors();
+        // Sent from the user-interface thread, which meanwhile handles nothing.
+        for (int i = 0; i < 20000; ++i) {
+            s.sender.Send(s.server.Listener().LocalPort(), "<30>n " + std::to_string(i));
+            if (paced && i % 50 == 49) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        // A loss at the very end shows with the next datagram.
+        Until([&] { return s.server.Listener().Queued() == 0; });
+        s.Line("<30>n 20000");
+        int written = 0, lost = 0, next = 0;
+        for (const QString& line : s.lines) {
+            const int n = line.section(' ', line.startsWith("****") ? 4 : 1).toInt();
+            lost += line.startsWith("****") ? n : 0;
+            written += line.startsWith("****") ? 0 : 1;
+            EXPECT_TRUE(line.startsWith("****") || n >= next) << n;
+            next = line.startsWith("****") ? next : n + 1;
+        }
+        EXPECT_EQ(written + lost, 20001);
+        EXPECT_TRUE(!paced || lost == 0) << lost;
+        QFile file(s.settings.SLFileName);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly) &&
+                    file.readAll().count("\r\n") == s.lines.size());
+        std::printf("%s: written %d, reported lost %d, receive buffer %d\n",
+                    paced ? "paced" : "flood", written, lost,
+                    s.server.Listener().ReceiveBufferBytes());
+        PrintRcvbufErrors();
+    }
+}
+
+// The queue is bounded: a burst it cannot hold is counted, not silently lost.
+TEST(SysLogListener, FullQueueCountsWhatItDrops) {
+    core::SysLogListener listener(0, 100 * (core::SysLogListener::EntryOverhead + 16));
+    std::string error;
+    ASSERT_TRUE(listener.Start(error)) << error;
+    UdpSender sender;
+    for (int i = 0; i <= 1000; ++i)
+        sender.Send(listener.LocalPort(), i < 1000 ? "datagram " + std::to_string(i) : "last");
+    core::SysLogDatagram d;
+    uint64_t taken = 0, lost = 0;
+    for (const Deadline end = DeadlineIn(10000); taken + lost < 1001 && RemainingMs(end) > 0;)
+        if (listener.Take(d)) {
+            lost += d.lostBefore;
+            taken += d.lossOnly ? 0 : 1;
+        }
+    EXPECT_GT(lost, 0u);
+    EXPECT_EQ(taken + lost, 1001u);
+}
