@@ -203,8 +203,10 @@ bool Commit(QSettings& store, const QByteArray& before) {
     }
 }
 
-// One argument of a desktop entry's Exec line: quoted, with the characters the quoting
-// reserves escaped, '%' doubled (it starts field codes), then the general escapes of a string.
+} // namespace
+
+// Quoted, with the characters the quoting reserves escaped, '%' doubled (it starts field codes),
+// then the general escapes of a string.
 QString DesktopExecArgument(const QString& program) {
     QString quoted = QStringLiteral("\"");
     for (const QChar c : program) {
@@ -230,8 +232,6 @@ QString DesktopExecArgument(const QString& program) {
     }
     return escaped;
 }
-
-} // namespace
 
 Settings::Settings() : SLFileName(DefaultSysLogFileName()) {}
 

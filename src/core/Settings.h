@@ -60,6 +60,10 @@ struct SettingInfo {
 };
 std::span<const SettingInfo> SettingsTable(); // all 32, in store order
 
+// One argument of a desktop entry's Exec line, as a launcher splits and expands it back into
+// `program` whatever blanks, quotes, '$', '%' or backslashes it holds.
+QString DesktopExecArgument(const QString& program);
+
 // The distinct characters of `text` that Latin-1 cannot carry, in order of first appearance;
 // empty when all fit. Router strings travel as Latin-1 and anything else would arrive as '?'.
 QString NonLatin1Characters(const QString& text);

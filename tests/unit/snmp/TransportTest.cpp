@@ -1,6 +1,7 @@
 // The request transport and the table walk against the scripted responder on loopback.
-#include "FakeAgent.h"
 #include "Transport.h"
+
+#include "FakeAgent.h"
 
 #include <chrono>
 #include <filesystem>
