@@ -37,18 +37,3 @@ std::string SourceDir() {
     const char* env = std::getenv("LINESCOPE_SOURCE_DIR");
     return env != nullptr && *env != '\0' ? env : LINESCOPE_SOURCE_DIR_DEFAULT;
 }
-
-SilentUdpPort::SilentUdpPort(const std::string& ip) : host_(ip) {
-    fd_ = BoundUdpSocket(ip, port_);
-}
-
-SilentUdpPort::~SilentUdpPort() {
-    if (fd_ >= 0) close(fd_);
-}
-
-int SilentUdpPort::Received() {
-    char buf[2048];
-    while (fd_ >= 0 && recv(fd_, buf, sizeof buf, MSG_DONTWAIT) >= 0)
-        ++received_;
-    return received_;
-}

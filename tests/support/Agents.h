@@ -71,26 +71,5 @@ public:
     static constexpr const char* WriteCommunity = "private"; // reads and writes
 };
 
-// A UDP port on a loopback address that nobody else can bind and that never answers: a router
-// that is switched off. Held until destruction.
-class SilentUdpPort {
-public:
-    explicit SilentUdpPort(const std::string& ip = "127.0.0.1");
-    ~SilentUdpPort();
-    SilentUdpPort(const SilentUdpPort&) = delete;
-    SilentUdpPort& operator=(const SilentUdpPort&) = delete;
-
-    [[nodiscard]] int Port() const { return port_; }
-    [[nodiscard]] std::string Address() const { return host_ + ":" + std::to_string(port_); }
-    // Datagrams that arrived so far (read without answering them).
-    int Received();
-
-private:
-    std::string host_;
-    int fd_ = -1;
-    int port_ = 0;
-    int received_ = 0;
-};
-
 // The source tree: LINESCOPE_SOURCE_DIR, else the tree this library was built from.
 std::string SourceDir();

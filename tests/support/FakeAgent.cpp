@@ -101,7 +101,7 @@ std::string Forged(const snmp::TSNMPRec& req, int32_t id) {
 
 } // namespace
 
-FakeAgent::FakeAgent() {
+FakeAgent::FakeAgent(Behaviour behaviour) : behaviour_(behaviour) {
     uint16_t otherPort = 0;
     fd_ = BindLoopback(port_);
     otherFd_ = BindLoopback(otherPort);

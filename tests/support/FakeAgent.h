@@ -44,7 +44,7 @@ struct Request {
 
 class FakeAgent {
 public:
-    FakeAgent();
+    explicit FakeAgent(Behaviour behaviour = Behaviour::Serve);
     ~FakeAgent();
     FakeAgent(const FakeAgent&) = delete;
     FakeAgent& operator=(const FakeAgent&) = delete;

@@ -104,7 +104,7 @@ private slots:
     }
 
     void withoutRouterAndOptions() {
-        SilentUdpPort silent;
+        fake::FakeAgent silent(fake::Behaviour::Silent);
         const QString at = QString::fromStdString(silent.Address());
         WriteProfile(at);
         Window w;
@@ -130,7 +130,7 @@ private slots:
             w.click(button);
         QCOMPARE(w.text("Label12"), QStringLiteral("udpTable"));
         QVERIFY(w.memoLines().isEmpty() && w.cell(61)->String2().isEmpty());
-        QCOMPARE(silent.Received(), 1);
+        QCOMPARE(silent.RequestCount(), 1);
         QVERIFY(w.messages.errors.isEmpty());
 
         // The menu is one radio group; each button shows its own page, a second click on the
@@ -380,7 +380,7 @@ private slots:
                                              {100000000, 2147483000}, // too long for a timer
                                              {-5, 0}};
         for (const auto& [refreshInt, interval] : cases) {
-            SilentUdpPort silent;
+            fake::FakeAgent silent(fake::Behaviour::Silent);
             WriteProfile(QString::fromStdString(silent.Address()),
                          {{QStringLiteral("RefreshInt"), refreshInt}});
             Window w;
@@ -389,7 +389,7 @@ private slots:
     }
 
     void startMinimisedAndReportedErrors() {
-        SilentUdpPort silent;
+        fake::FakeAgent silent(fake::Behaviour::Silent);
         WriteProfile(QString::fromStdString(silent.Address()),
                      {{QStringLiteral("StartTray"), 1}, {QStringLiteral("MinTray"), 1}});
         Window w;
@@ -418,7 +418,7 @@ private slots:
     }
 
     void closeSavesPlacement() {
-        SilentUdpPort silent;
+        fake::FakeAgent silent(fake::Behaviour::Silent);
         WriteProfile(QString::fromStdString(silent.Address()),
                      {{QStringLiteral("WinX"), -1}, {QStringLiteral("WinY"), 5}});
         {
@@ -486,7 +486,7 @@ private slots:
         QVERIFY(!w.find<QLineEdit>("Edit3")->text().isEmpty());
 
         // Another address typed and left without Connect ends the session with this router.
-        SilentUdpPort other;
+        fake::FakeAgent other(fake::Behaviour::Silent);
         auto* address = w.find<QLineEdit>("Edit1");
         address->setText(QString::fromStdString(other.Address()));
         w.form->Edit1Exit();
@@ -495,7 +495,7 @@ private slots:
         QVERIFY(w.cell(129)->String2().isEmpty());
         w.click("SystemBtnSet1");
         QTest::qWait(1500);
-        QCOMPARE(other.Received(), 0);
+        QCOMPARE(other.RequestCount(), 0);
     }
 
     // Last: it changes the simulated router's contact, and puts it back.

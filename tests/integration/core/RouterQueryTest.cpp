@@ -70,7 +70,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(SingleRead, MissingValuesReadNullUnlessRawData) {
     ASSERT_NE(SharedSimulatedRouter(), nullptr);
-    SilentUdpPort silent;
+    fake::FakeAgent silent(fake::Behaviour::Silent);
     const struct {
         const char* suffix;
         bool rawData;
