@@ -27,7 +27,6 @@ public:
     [[nodiscard]] bool Running() const { return process_.Running(); }
     // "127.0.0.1:PORT", the address form TSNMPSend and the settings accept.
     [[nodiscard]] std::string Address() const { return host_ + ":" + std::to_string(port_); }
-    [[nodiscard]] std::string Host() const { return host_; }
     [[nodiscard]] int Port() const { return port_; } // 0 until started
     // What the start script printed, for a failure message when Start returns false.
     [[nodiscard]] const std::string& Output() const { return process_.out; }
@@ -53,8 +52,6 @@ public:
     explicit SimulatedRouter(std::string ip = "127.0.0.1") : AgentProcess("run-sim", ip) {}
 
     static constexpr const char* Community = "public";
-    // The program's default community, a second name for the same data.
-    static constexpr const char* DefaultCommunity = "lanterns";
 };
 
 // One simulated router per test program, started on first use (snmpsim takes about a second to

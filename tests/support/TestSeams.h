@@ -18,8 +18,6 @@ public:
     explicit FixedClock(QDateTime now = QDateTime(QDate(2026, 12, 6), QTime(8, 30, 0)))
         : now_(std::move(now)) {}
     [[nodiscard]] QDateTime Now() const override { return now_; }
-    void Set(const QDateTime& now) { now_ = now; }
-    void AdvanceSecs(qint64 secs) { now_ = now_.addSecs(secs); }
     void AdvanceMSecs(qint64 msecs) { now_ = now_.addMSecs(msecs); }
 
 private:
@@ -54,7 +52,6 @@ public:
     [[nodiscard]] int RestoreCount() const { return restored_; }
     // Busy calls not yet restored; negative when the code restored more than it set.
     [[nodiscard]] int Depth() const { return depth_; }
-    [[nodiscard]] bool IsBusy() const { return depth_ > 0; }
 
 private:
     int busy_ = 0;

@@ -6,7 +6,6 @@
 #include "FakeAgent.h"
 
 #include <gtest/gtest.h>
-#include <limits>
 #include <memory>
 #include <regex>
 #include <span>
@@ -342,20 +341,6 @@ TEST(Formatting, CounterThatIsNoNumberKeepsItsTextAndIsReported) {
     EXPECT_EQ(h.stats.IntfValues[7], "NULL"); // LastChange without an uptime
     h.stats.ADSLAturGetData();
     EXPECT_EQ(h.stats.ADSLValues[8], "NULL"); // not "NULL ms"
-}
-
-TEST(HostileRouter, ExtremeValuesAreShownNotTrusted) {
-    fake::FakeAgent agent;
-    for (const auto& [suffix, value] : {std::pair{"1.1.0", "TAVIX"},
-                                        {"1.3.0", "9223372036854775807999"}, // beyond 64 bits
-                                        {"2.1.0", "18446744073709551616"}})  // no table holds it
-        agent.Add(Prefix + suffix, value, snmp::tag::OctetString);
-    Harness h(agent.Address());
-    ASSERT_TRUE(h.stats.GetAllData());
-    EXPECT_EQ(h.stats.RouterUpTime, std::numeric_limits<int64_t>::max());
-    EXPECT_EQ(h.stats.InterfaceCount, core::MaxInterfaces);
-    EXPECT_EQ(h.stats.WanIfIndex, "0");          // nothing answered the index reads
-    EXPECT_FALSE(h.stats.StaticText6.isEmpty()); // the start time stays within the calendar
 }
 
 TEST(SparseTable, AWalkThatGoesBackwardsSaysTheTableIsIncomplete) {
