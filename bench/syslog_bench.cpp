@@ -17,15 +17,12 @@
 #include <fstream>
 #include <map>
 #include <netinet/in.h>
-#include <spawn.h>
 #include <string>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -36,38 +33,17 @@ struct Peer {
     std::string name;
     std::string file; // where every line ends up
     int port = 0;
-    pid_t pid = -1;
+    ChildProcess process;
 };
 
-pid_t Spawn(std::vector<std::string> argv, const std::vector<std::string>& env) {
+// Both programs start through the tests' launcher, with the same privileges; `env` goes first.
+void Start(Peer& peer, std::vector<std::string> argv, const std::vector<std::string>& env) {
+    argv.insert(argv.begin(), env.begin(), env.end());
+    argv.insert(argv.begin(), "env");
     if (gUnprivileged)
         argv.insert(argv.begin(),
                     {"setpriv", "--bounding-set=-net_admin", "--inh-caps=-net_admin"});
-    std::vector<std::string> envStore(env);
-    for (char** e = environ; *e != nullptr; ++e)
-        envStore.emplace_back(*e);
-    std::vector<char*> args, envp;
-    for (auto& a : argv)
-        args.push_back(a.data());
-    args.push_back(nullptr);
-    for (auto& e : envStore)
-        envp.push_back(e.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data()) != 0) pid = -1;
-    posix_spawn_file_actions_destroy(&actions);
-    return pid;
-}
-
-void Stop(Peer& peer) {
-    if (peer.pid <= 0) return;
-    kill(peer.pid, SIGTERM);
-    waitpid(peer.pid, nullptr, 0);
-    peer.pid = -1;
+    if (!peer.process.Start(argv)) std::fprintf(stderr, "cannot start %s\n", argv[0].c_str());
 }
 
 // Lines in a file that only grows, read from where the last call stopped.
@@ -158,7 +134,7 @@ Result Measure(Peer& peer) {
     const long before = LinesIn(peer.file);
     Send(peer.port, 1000000, r.sustained > 0 ? r.sustained : 10000);
     Drain(peer, before, 1000000, Clock::now());
-    r.rssKiB = ResidentKiB(peer.pid);
+    r.rssKiB = ResidentKiB(peer.process.Pid());
     return r;
 }
 
@@ -173,24 +149,23 @@ int main(int argc, char** argv) {
     char dirTemplate[] = "/tmp/linescope-syslog-bench-XXXXXX";
     const std::string dir = mkdtemp(dirTemplate);
 
-    Peer rsyslog{"rsyslog", dir + "/rsyslog.log", FreeUdpPort()};
+    Peer rsyslog{"rsyslog", dir + "/rsyslog.log", FreeUdpPort(), {}};
     std::ofstream(dir + "/rsyslog.conf")
         << "global(workDirectory=\"" << dir << "\")\nmodule(load=\"imudp\")\n"
         << "input(type=\"imudp\" address=\"127.0.0.1\" port=\"" << rsyslog.port
         << "\" rcvBufSize=\"16m\")\ntemplate(name=\"raw\" type=\"string\" string=\"%rawmsg%\\n\")\n"
         << "action(type=\"omfile\" file=\"" << rsyslog.file << "\" template=\"raw\")\n";
-    rsyslog.pid =
-        Spawn({"rsyslogd", "-n", "-f", dir + "/rsyslog.conf", "-i", dir + "/rsyslog.pid"}, {});
+    Start(rsyslog, {"rsyslogd", "-n", "-f", dir + "/rsyslog.conf", "-i", dir + "/rsyslog.pid"}, {});
 
-    Peer linescope{"LineScope", dir + "/linescope.log", FreeUdpPort()};
+    Peer linescope{"LineScope", dir + "/linescope.log", FreeUdpPort(), {}};
     std::string config = dir + "/config/Corvane";
     std::system(("mkdir -p " + config).c_str());
     std::ofstream(config + "/LineScope.conf")
         << "[General]\nIPAddress=127.0.0.1:9\nSLActive=1\nSLFileOut=1\nSLFileDate=0\nSLFileName="
         << linescope.file << "\n";
-    linescope.pid = Spawn({argv[1], "--syslog-port", std::to_string(linescope.port)},
-                          {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + dir + "/config",
-                           "DBUS_SESSION_BUS_ADDRESS=disabled:"});
+    Start(linescope, {argv[1], "--syslog-port", std::to_string(linescope.port)},
+          {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + dir + "/config",
+           "DBUS_SESSION_BUS_ADDRESS=disabled:"});
     std::this_thread::sleep_for(std::chrono::seconds(2)); // both bound and LineScope started
 
     std::printf("privileges: %s\n", gUnprivileged ? "root without CAP_NET_ADMIN" : "as invoked");
@@ -214,7 +189,7 @@ int main(int argc, char** argv) {
         static_cast<double>(results[1].sustained) / static_cast<double>(results[0].sustained),
         static_cast<double>(results[1].rssKiB) / static_cast<double>(results[0].rssKiB));
     for (Peer* peer : peers)
-        Stop(*peer);
+        peer->process.Stop();
     std::system(("rm -rf " + dir).c_str());
     return 0;
 }

@@ -39,6 +39,7 @@ public:
     // output. The exit code; -1 when killed or never started. Idempotent.
     int Stop(int graceMs = 8000, bool interrupt = true);
     [[nodiscard]] bool Running() const { return pid_ > 0; }
+    [[nodiscard]] pid_t Pid() const { return pid_; }
     // True once a started child has exited (it stays unreaped until Stop).
     [[nodiscard]] bool Exited() const;
 
