@@ -23,9 +23,10 @@ QString WithDefaultSuffix(const QString& path, const QString& suffix) {
 }
 
 std::optional<QString> SaveDialog::Execute(QWidget* parent, const QString& title,
-                                           const QString& fileName) {
+                                           const QString& fileName, const Use& use) {
     ++timesShown_;
-    const Request request{title, fileName, Filters(), lastFilter_, DefaultSuffix()};
+    if (use.filter >= 0) SelectFilter(use.filter);
+    const Request request{title, fileName, Filters(), lastFilter_, use.suffix};
     std::optional<QString> chosen;
     QString filter = lastFilter_;
     if (answerer_) {
@@ -36,7 +37,7 @@ std::optional<QString> SaveDialog::Execute(QWidget* parent, const QString& title
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setNameFilters(Filters());
         dialog.selectNameFilter(lastFilter_);
-        dialog.setDefaultSuffix(DefaultSuffix());
+        dialog.setDefaultSuffix(use.suffix);
         dialog.selectFile(fileName);
         // The overwrite prompt is QFileDialog's default for save dialogs; keep it on.
         dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
@@ -46,7 +47,7 @@ std::optional<QString> SaveDialog::Execute(QWidget* parent, const QString& title
     }
     if (Filters().contains(filter)) lastFilter_ = filter;
     if (!chosen || chosen->isEmpty()) return std::nullopt;
-    return WithDefaultSuffix(*chosen, DefaultSuffix());
+    return WithDefaultSuffix(*chosen, use.suffix);
 }
 
 } // namespace app

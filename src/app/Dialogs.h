@@ -25,8 +25,9 @@ public:
 };
 
 // The one save dialog the table, syslog and graph pages and the syslog file chooser share. Each
-// use sets its title and proposed file name; the filter list, the default suffix and the
-// overwrite prompt are common, and the filter picked last stays picked for the next use.
+// use sets its title and proposed file name, and may pick the filter shown and the suffix a bare
+// name gets; the filter list and the overwrite prompt are common, and the filter picked last
+// stays picked for the next use.
 class SaveDialog {
 public:
     struct Request {
@@ -43,9 +44,20 @@ public:
     static const QStringList& Filters();
     static QString DefaultSuffix() { return QStringLiteral("txt"); }
 
-    // The chosen path with the default suffix added when the name has none; nothing when the
+    // What one use picks beyond its title and name: the filter shown (by its place in Filters(),
+    // -1 for the one picked last) and the suffix a name without one gets.
+    struct Use {
+        int filter = -1;
+        QString suffix = DefaultSuffix();
+    };
+
+    // The chosen path with the use's suffix added when the name has none; nothing when the
     // user cancelled.
-    std::optional<QString> Execute(QWidget* parent, const QString& title, const QString& fileName);
+    std::optional<QString> Execute(QWidget* parent, const QString& title, const QString& fileName,
+                                   const Use& use);
+    std::optional<QString> Execute(QWidget* parent, const QString& title, const QString& fileName) {
+        return Execute(parent, title, fileName, Use{});
+    }
 
     void SetAnswerer(Answerer answerer) { answerer_ = std::move(answerer); }
     // Picks the filter the next Execute shows, by its place in Filters().

@@ -5,7 +5,8 @@
 // The window's code is split by subsystem: MainFrame.cpp (start-up, shut-down, menu, button
 // groups, hints, timer), MainPages.cpp (building the pages from their layout tables),
 // MainData.cpp (filling cells and the data pages' handlers), MainOptions.cpp (the Options page),
-// MainSysLog.cpp (the syslog server's page, its floating window and their handlers).
+// MainSysLog.cpp (the syslog server's page, its floating window and their handlers),
+// MainGraph.cpp (the traffic graph, its sampling timer and its popup menu).
 #pragma once
 
 #include "Dialogs.h"
@@ -16,6 +17,7 @@
 #include "Statistics.h"
 #include "SysLog.h"
 #include "SysLogView.h"
+#include "TrafficSampler.h"
 
 #include <QHash>
 #include <QStringList>
@@ -24,7 +26,9 @@
 #include <memory>
 #include <string>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QPlainTextEdit;
 class QStackedWidget;
@@ -35,6 +39,7 @@ namespace widgets {
 class tImageList;
 class tRazCell;
 class tRollOverBtn;
+class TrafficChart;
 } // namespace widgets
 
 namespace app {
@@ -182,6 +187,28 @@ public:
     [[nodiscard]] core::SysLogServer& SysLogServer() { return *sysLog_; }
     [[nodiscard]] TForm2* Form2() const { return form2_; }
 
+    // Traffic graph (MainGraph.cpp).
+    void StartGraph();
+    void Timer2Timer();
+    void Series1AfterAdd(widgets::TrafficChart* sender, int valueIndex);
+    void SetGraphScale();
+    void N3DChart1Click(QAction* sender);
+    void StairChart1Click(QAction* sender);
+    void ShowValues1Click(QAction* sender);
+    void ShowPoints1Click(QAction* sender);
+    void ShowValues2Click(QAction* sender);
+    void ShowPoints2Click(QAction* sender);
+    void NoRefresh1Click(QAction* sender);  // every Refresh Interval item
+    void NDwnStream1Click(QAction* sender); // every Graph Scale item
+    void GraphBtnClearClick();
+    void GraphsBtnSaveClick();
+    [[nodiscard]] widgets::TrafficChart* Chart1() const { return chart1_; }
+    [[nodiscard]] QTimer* Timer2() const { return timer2_; }
+    [[nodiscard]] QMenu* PopupMenu1() const { return popupMenu1_; }
+    // A popup menu item by its name ("N3DChart1", "N5Second1"); nullptr when there is none.
+    [[nodiscard]] QAction* GraphMenuItem(const char* name) const;
+    [[nodiscard]] core::TrafficSampler& sampler() { return sampler_; }
+
     // Access for the other parts of the window and for tests.
     [[nodiscard]] core::Settings& settings() { return settings_; }
     [[nodiscard]] core::RouterQuery& query() { return query_; }
@@ -213,6 +240,10 @@ private:
     [[nodiscard]] QPlainTextEdit* CurrentSysLogView() const;
     void FlushSysLogView();
     void SaveSysLogLines(QPlainTextEdit* view);
+    // Graph (MainGraph.cpp).
+    void BuildGraphPage();
+    void ApplyGraphView(); // the chart's look from the Graph settings
+    void GraphTickClick(QAction* sender);
 
     // Data binding (MainData.cpp).
     void UpdateGroupCells(int group, std::span<const std::string> values);
@@ -237,6 +268,7 @@ private:
     core::SettingsStore store_;
     core::RouterQuery query_;
     core::Statistics stats_;
+    core::TrafficSampler sampler_;
     bool showOnStart_ = true;
     bool closing_ = false;
     bool reporting_ = false;  // an error box is open
@@ -271,6 +303,9 @@ private:
     } ui_;
     QPlainTextEdit* memo2_ = nullptr;
     QTimer* timer1_ = nullptr;
+    QTimer* timer2_ = nullptr;
+    widgets::TrafficChart* chart1_ = nullptr;
+    QMenu* popupMenu1_ = nullptr;
     widgets::tImageList* imageList1_ = nullptr; // 128 x 32: menu and page buttons
     widgets::tImageList* imageList2_ = nullptr; // 24 x 24: option toggles
     widgets::tImageList* imageList3_ = nullptr; // 32 x 24: the Set buttons

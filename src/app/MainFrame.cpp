@@ -61,11 +61,12 @@ using widgets::tRollOverBtn;
 
 TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
     : QWidget(parent), seams_(seams), query_(settings_, seams.sounds, seams.cursor),
-      stats_(query_, settings_, seams.clock) {
+      stats_(query_, settings_, seams.clock), sampler_(query_, stats_, seams.clock) {
     BuildFrame();
     BuildPages();
     BindControls();
     BuildSysLogPage();
+    BuildGraphPage();
     ConnectHandlers();
     FormCreate();
 }
@@ -332,13 +333,12 @@ void TForm1::SetAllHints() {
         hint(options[i], mib::OptionsHints[i]);
 }
 
-// Later additions: the tray icon and the traffic graph hook in here.
+// Later additions: the tray icon hooks in here.
 void TForm1::AddTrayIcon() {}
 void TForm1::RemoveTrayIcon() {}
 bool TForm1::TrayIconPresent() const {
     return false;
 }
-void TForm1::RestoreGraphState() {}
 
 tRazCell* TForm1::Cell(int number) const {
     if (number < 1 || number > app::CellCount) return nullptr;

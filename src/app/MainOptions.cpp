@@ -114,6 +114,8 @@ void TForm1::OptionsBtnConnectClick() {
     settings_.Community = ui_.Edit2->text();
     GetAllData();
     UpdateAllCells();
+    // Sampling resumes from fresh readings, so the outage leaves no spike behind.
+    if (query_.RouterPresent) StartGraph();
 }
 
 void TForm1::OptionsBtnSysLogFileClick() {

@@ -200,6 +200,8 @@ std::span<const ButtonLayout> ButtonLayouts() {
         {"OptionsBtnSLFileOut", OptionsPageIndex, " ", 320, 350, K::Toggle, 139},
         {"OptionsBtnSLFileDate", OptionsPageIndex, " ", 320, 378, K::Toggle, 140},
         {"OptionsBtnSysLogFile", OptionsPageIndex, "Set SysLog File", 246, 424, K::Page},
+        {"GraphBtnClear", GraphsPageIndex, "Clear Graph", 179, 464, K::Page},
+        {"GraphsBtnSave", GraphsPageIndex, "Save Graph", 315, 464, K::Page},
     };
     return buttons;
 }

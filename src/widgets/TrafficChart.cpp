@@ -1,0 +1,265 @@
+#include "TrafficChart.h"
+
+#include <QLocale>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <cmath>
+
+namespace widgets {
+
+namespace {
+
+const QColor PanelColour(155, 154, 179);
+const QColor BackWall(0, 128, 192);
+const QColor BottomWall(0, 158, 234);
+const QColor LeftWall(0, 107, 159);
+
+constexpr int LegendHeight = 24;
+constexpr int LeftMargin = 60;
+constexpr int BottomMargin = 64;
+constexpr int RightMargin = 14;
+constexpr int LeaderLength = 8;
+constexpr int MarkerSize = 7;
+// More gridlines than this are not drawn: a step far below the range would only paint the wall.
+constexpr int MaxGridLines = 200;
+
+// Whole numbers with the locale's separators, up to three decimals otherwise ("#,##0.###").
+QString ValueText(double value) {
+    const QLocale locale;
+    if (value == std::floor(value) && std::abs(value) < 9e15)
+        return locale.toString(static_cast<qlonglong>(value));
+    QString text = locale.toString(value, 'f', 3);
+    while (text.endsWith(QLatin1Char('0')))
+        text.chop(1);
+    if (text.endsWith(locale.decimalPoint())) text.chop(locale.decimalPoint().size());
+    return text;
+}
+
+} // namespace
+
+TrafficChart::TrafficChart(QWidget* parent) : QWidget(parent) {
+    series_[0].title = QStringLiteral("DownStream");
+    series_[0].colour = QColor(240, 0, 0);
+    series_[0].markerColour = series_[0].colour;
+    series_[1].title = QStringLiteral("UpStream");
+    series_[1].colour = QColor(0, 240, 0);
+    series_[1].markerColour = QColor(0, 255, 64);
+    setAccessibleName(QStringLiteral("Traffic graph"));
+    Describe();
+}
+
+void TrafficChart::SetPoints(int series, QVector<ChartPoint> points) {
+    series_.at(series).points = std::move(points);
+    Describe();
+    update();
+}
+
+void TrafficChart::SetStairs(int series, bool on) {
+    if (std::exchange(series_.at(series).stairs, on) != on) update();
+}
+void TrafficChart::SetShowValues(int series, bool on) {
+    if (std::exchange(series_.at(series).showValues, on) != on) update();
+}
+void TrafficChart::SetShowPoints(int series, bool on) {
+    if (std::exchange(series_.at(series).showPoints, on) != on) update();
+}
+void TrafficChart::SetLineWidth(int series, int width) {
+    if (std::exchange(series_.at(series).lineWidth, width) != width) update();
+}
+void TrafficChart::Set3D(bool on) {
+    if (std::exchange(view3D_, on) != on) update();
+}
+
+void TrafficChart::SetBottomAxis(double min, double max) {
+    bottomMin_ = min;
+    bottomMax_ = max;
+    update();
+}
+
+void TrafficChart::SetLeftAxis(double max, double step) {
+    leftMax_ = max;
+    leftStep_ = step;
+    update();
+}
+
+void TrafficChart::Describe() {
+    // A screen reader reads the graph as its latest rates.
+    QStringList parts;
+    for (const ChartSeries& s : series_)
+        parts << (s.points.isEmpty()
+                      ? s.title + QStringLiteral(": no samples")
+                      : s.title + QStringLiteral(": ") + ValueText(s.points.back().y) +
+                            QStringLiteral(" kbit/s"));
+    setAccessibleDescription(parts.join(QStringLiteral(", ")));
+}
+
+QImage TrafficChart::Render(QSize size) const {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    Draw(painter, size);
+    return image;
+}
+
+void TrafficChart::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    Draw(painter, size());
+}
+
+void TrafficChart::Draw(QPainter& p, QSize size) const {
+    p.setRenderHint(QPainter::Antialiasing, false);
+    p.fillRect(QRect(QPoint(0, 0), size), PanelColour);
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    p.setFont(font);
+    const QFontMetrics fm(font);
+
+    const int depth = view3D_ ? Depth3D : 0;
+    const QRectF front(LeftMargin, LegendHeight + 6 + depth,
+                       std::max(10, size.width() - LeftMargin - RightMargin - depth),
+                       std::max(10, size.height() - LegendHeight - 6 - depth - BottomMargin));
+    const QRectF back = front.translated(depth, -depth);
+
+    // Legend: the two titles with their colours, centred at the top.
+    {
+        int width = 0;
+        for (const ChartSeries& s : series_)
+            width += 28 + fm.horizontalAdvance(s.title) + 10;
+        QRect box((size.width() - width) / 2, 4, width, LegendHeight - 6);
+        p.setPen(Qt::black);
+        p.setBrush(Qt::white);
+        p.drawRect(box);
+        int x = box.left() + 6;
+        for (const ChartSeries& s : series_) {
+            p.setPen(QPen(s.colour, 3));
+            p.drawLine(x, box.center().y(), x + 16, box.center().y());
+            p.setPen(Qt::black);
+            p.drawText(QRect(x + 20, box.top(), fm.horizontalAdvance(s.title) + 4, box.height()),
+                       Qt::AlignVCenter | Qt::AlignLeft, s.title);
+            x += 28 + fm.horizontalAdvance(s.title) + 10;
+        }
+    }
+
+    // Walls: back always; left and bottom only in 3D.
+    p.setPen(Qt::NoPen);
+    if (view3D_) {
+        p.setBrush(LeftWall);
+        p.drawPolygon(
+            QPolygonF({front.topLeft(), back.topLeft(), back.bottomLeft(), front.bottomLeft()}));
+        p.setBrush(BottomWall);
+        p.drawPolygon(QPolygonF(
+            {front.bottomLeft(), back.bottomLeft(), back.bottomRight(), front.bottomRight()}));
+    }
+    p.setBrush(BackWall);
+    p.drawRect(back);
+
+    const double xSpan = bottomMax_ - bottomMin_;
+    auto px = [&](double x, const QRectF& plane) {
+        return plane.left() + (xSpan > 0 ? (x - bottomMin_) / xSpan * plane.width() : 0);
+    };
+    auto py = [&](double y, const QRectF& plane) {
+        return plane.bottom() - (leftMax_ > 0 ? y / leftMax_ * plane.height() : 0);
+    };
+
+    // Grid on the back wall (and across the floor and the left wall in 3D), with the rate labels.
+    p.setPen(QPen(Qt::black, 1));
+    p.setBrush(Qt::NoBrush);
+    const bool leftSteps = leftStep_ > 0 && leftMax_ / leftStep_ <= MaxGridLines;
+    for (int i = 0; leftSteps ? i * leftStep_ <= leftMax_ : i < 2; ++i) {
+        const double value = leftSteps ? i * leftStep_ : i * leftMax_;
+        const double yb = py(value, back);
+        p.setPen(QPen(Qt::black, 1));
+        p.drawLine(QPointF(back.left(), yb), QPointF(back.right(), yb));
+        if (view3D_) p.drawLine(QPointF(front.left(), py(value, front)), QPointF(back.left(), yb));
+        p.setPen(Qt::white);
+        p.drawText(QRectF(0, py(value, front) - 8, front.left() - 6, 16),
+                   Qt::AlignRight | Qt::AlignVCenter, ValueText(value));
+    }
+    if (xSpan > 0 && xSpan <= MaxGridLines) {
+        p.setPen(QPen(Qt::black, 1));
+        for (double x = std::ceil(bottomMin_); x <= bottomMax_; x += 1) {
+            p.drawLine(QPointF(px(x, back), back.top()), QPointF(px(x, back), back.bottom()));
+            if (view3D_)
+                p.drawLine(QPointF(px(x, front), front.bottom()),
+                           QPointF(px(x, back), back.bottom()));
+        }
+    }
+
+    // Axis titles.
+    p.setPen(Qt::white);
+    QFont bold = font;
+    bold.setBold(true);
+    p.setFont(bold);
+    p.drawText(QRectF(front.left(), size.height() - 18, front.width(), 16), Qt::AlignCenter,
+               QStringLiteral("Time"));
+    p.save();
+    p.translate(12, front.center().y());
+    p.rotate(-90);
+    p.drawText(QRectF(-40, -8, 80, 16), Qt::AlignCenter, QStringLiteral("Kbps"));
+    p.restore();
+    p.setFont(font);
+
+    // Time labels: the points' own texts, turned 90 degrees, under their x.
+    const ChartSeries& labelled = series_[0].points.isEmpty() ? series_[1] : series_[0];
+    for (const ChartPoint& point : labelled.points) {
+        if (point.x < bottomMin_ || point.x > bottomMax_) continue;
+        p.save();
+        p.translate(px(point.x, front), front.bottom() + 4);
+        p.rotate(-90);
+        p.drawText(QRectF(-(BottomMargin - 24), -7, BottomMargin - 24, 14),
+                   Qt::AlignRight | Qt::AlignVCenter, point.label);
+        p.restore();
+    }
+
+    // The series, the first in front in 3D; each clipped to the box it is drawn in.
+    p.setRenderHint(QPainter::Antialiasing, true);
+    for (int index = static_cast<int>(series_.size()) - 1; index >= 0; --index) {
+        const ChartSeries& s = series_[static_cast<std::size_t>(index)];
+        const double z = (index - DepthMin) / (DepthMax - DepthMin);
+        const QRectF plane = front.translated(z * depth, -z * depth);
+        QVector<QPointF> at;
+        for (const ChartPoint& point : s.points)
+            at.append(QPointF(px(point.x, plane), py(point.y, plane)));
+        p.save();
+        p.setClipRect(plane.adjusted(-1, -LegendHeight, 1, 1));
+        QPainterPath path;
+        for (int i = 0; i < at.size(); ++i) {
+            if (i == 0)
+                path.moveTo(at[i]);
+            else if (s.stairs) {
+                path.lineTo(at[i].x(), at[i - 1].y());
+                path.lineTo(at[i]);
+            } else {
+                path.lineTo(at[i]);
+            }
+        }
+        p.setPen(QPen(s.colour, s.lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(path);
+        for (int i = 0; i < at.size(); ++i) {
+            if (s.showPoints) {
+                p.setPen(Qt::black);
+                p.setBrush(s.markerColour);
+                p.drawRect(QRectF(at[i].x() - MarkerSize / 2.0, at[i].y() - MarkerSize / 2.0,
+                                  MarkerSize, MarkerSize));
+            }
+            if (s.showValues) {
+                const QString text = ValueText(s.points[i].y);
+                const QPointF tip(at[i].x(), at[i].y() - LeaderLength);
+                p.setPen(QPen(s.colour, 1));
+                p.drawLine(at[i], tip);
+                const QRectF box(tip.x() - fm.horizontalAdvance(text) / 2.0 - 2,
+                                 tip.y() - fm.height(), fm.horizontalAdvance(text) + 4,
+                                 fm.height());
+                p.setPen(Qt::black);
+                p.setBrush(QColor(255, 255, 225));
+                p.drawRect(box);
+                p.drawText(box, Qt::AlignCenter, text);
+            }
+        }
+        p.restore();
+    }
+}
+
+} // namespace widgets

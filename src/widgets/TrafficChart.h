@@ -1,0 +1,83 @@
+// The traffic graph: two line series over a time axis and a rate axis, drawn with QPainter, flat
+// or in a pseudo-3D box with walls, as lines or stairs, with optional value labels and square
+// markers. It holds only what it is given to draw; the data and the axis ranges come from its
+// owner.
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QString>
+#include <QVector>
+#include <QWidget>
+#include <array>
+
+namespace widgets {
+
+struct ChartPoint {
+    double x = 0;
+    double y = 0;
+    QString label; // shown on the time axis, turned 90 degrees
+};
+
+struct ChartSeries {
+    QString title;
+    QColor colour;
+    QColor markerColour; // fill of the square markers
+    int lineWidth = 2;
+    bool stairs = false;
+    bool showValues = false;
+    bool showPoints = false;
+    QVector<ChartPoint> points; // ascending x
+};
+
+class TrafficChart : public QWidget {
+    Q_OBJECT
+
+public:
+    // Depth of the 3D box in pixels, and the depth axis it stands for.
+    static constexpr int Depth3D = 14;
+    static constexpr double DepthMin = -0.5;
+    static constexpr double DepthMax = 1.5;
+
+    explicit TrafficChart(QWidget* parent = nullptr);
+
+    [[nodiscard]] const ChartSeries& Series(int index) const { return series_.at(index); }
+    void SetPoints(int series, QVector<ChartPoint> points);
+    void SetStairs(int series, bool on);
+    void SetShowValues(int series, bool on);
+    void SetShowPoints(int series, bool on);
+    void SetLineWidth(int series, int width);
+
+    // The 3D view; the series' line widths are their owner's choice.
+    void Set3D(bool on);
+    [[nodiscard]] bool View3D() const { return view3D_; }
+
+    // Manual axes: time from min to max with step 1, rate from 0 to max.
+    void SetBottomAxis(double min, double max);
+    void SetLeftAxis(double max, double step);
+    [[nodiscard]] double BottomMin() const { return bottomMin_; }
+    [[nodiscard]] double BottomMax() const { return bottomMax_; }
+    [[nodiscard]] double LeftMax() const { return leftMax_; }
+    [[nodiscard]] double LeftStep() const { return leftStep_; }
+
+    // The whole chart at `size` on a white-filled image.
+    [[nodiscard]] QImage Render(QSize size) const;
+
+    [[nodiscard]] QSize sizeHint() const override { return {600, 400}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void Draw(QPainter& painter, QSize size) const;
+    void Describe();
+
+    std::array<ChartSeries, 2> series_;
+    bool view3D_ = false;
+    double bottomMin_ = 0;
+    double bottomMax_ = 24;
+    double leftMax_ = 256;
+    double leftStep_ = 16;
+};
+
+} // namespace widgets
