@@ -33,15 +33,14 @@ constexpr bool WindowState(int32_t v) {
 constexpr bool Extent(int32_t v) {
     return v > 0;
 }
-// The graph menu's intervals and scales: a value it cannot select would leave no item checked
-// and, for the interval, could overflow the timer's milliseconds.
+// The graph's interval and scale: a value the menu does not offer ticks no item but is used all
+// the same; what is kept out is a negative one, and an interval whose milliseconds would overflow
+// the timer.
 constexpr bool GraphInterval(int32_t v) {
-    constexpr std::array allowed{0, 1, 5, 10, 30, 60, 300, 600, 1800};
-    return std::find(allowed.begin(), allowed.end(), v) != allowed.end();
+    return v >= 0 && v <= std::numeric_limits<int32_t>::max() / 1000;
 }
 constexpr bool GraphScaleValue(int32_t v) {
-    constexpr std::array allowed{0, 64, 128, 256, 512, 1536};
-    return std::find(allowed.begin(), allowed.end(), v) != allowed.end();
+    return v >= 0;
 }
 
 constexpr SettingInfo kTable[] = {

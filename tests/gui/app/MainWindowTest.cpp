@@ -8,6 +8,7 @@
 #include "RazCell.h"
 #include "RollOverBtn.h"
 #include "TestSeams.h"
+#include "TrafficChart.h"
 #include "Transport.h"
 
 #include <QDir>
@@ -31,6 +32,8 @@ using widgets::tRazCell;
 using widgets::tRollOverBtn;
 
 namespace {
+
+const std::string Prefix = "1.3.6.1.2.1.";
 
 class RecordingMessages final : public app::MessageBoxes {
 public:
@@ -496,6 +499,83 @@ private slots:
         w.click("SystemBtnSet1");
         QTest::qWait(1500);
         QCOMPARE(other.RequestCount(), 0);
+    }
+
+    void trafficGraph() {
+        fake::FakeAgent relay; // in front of the simulated router, to see what is sent
+        relay.ForwardTo(router_.Address());
+        WriteProfile(QString::fromStdString(relay.Address()),
+                     {{QStringLiteral("GraphRefreshInt"), 2}});
+        auto ticked = [](const Window& w, std::initializer_list<const char*> names) {
+            for (const char* name : names)
+                if (!w.form->GraphMenuItem(name)->isChecked()) return false;
+            return true;
+        };
+        const auto intervals = {"NoRefresh1", "N1Second1", "N5Second1",  "N10Second1", "N30Second1",
+                                "N1Minute1",  "N5Minute1", "N10Minute1", "N30Minute1"};
+        {
+            Window w;
+            // The last three requests of start-up: the scale's line rate, then the two counters.
+            const auto started = relay.Requests();
+            QCOMPARE(started.size(), 187u);
+            QCOMPARE(started[184].oids.front(), Prefix + "10.94.1.1.4.1.2.3");
+            QCOMPARE(started[185].oids.front(), Prefix + "31.1.1.1.6.7");
+            QCOMPARE(w.form->Chart1()->LeftMax(), 8128.0);
+            QCOMPARE(w.form->Chart1()->LeftStep(), 508.0);
+            // An interval that no item offers ticks none and is used all the same.
+            QCOMPARE(w.form->Timer2()->interval(), 2000);
+            QVERIFY(w.form->Timer2()->isActive());
+            for (const char* name : intervals)
+                QVERIFY2(!w.form->GraphMenuItem(name)->isChecked(), name);
+
+            for (const char* name : {"N3DChart1", "ShowPoints2", "N5Second1", "N64Kbit1"})
+                w.form->GraphMenuItem(name)->trigger();
+            QCOMPARE(w.form->Timer2()->interval(), 5000);
+            QCOMPARE(w.form->Chart1()->LeftMax(), 64.0);
+            QCOMPARE(w.form->Chart1()->Series(1).lineWidth, 1);
+            w.form->GraphMenuItem("NoRefresh1")->trigger();
+            QVERIFY(!w.form->Timer2()->isActive() && ticked(w, {"NoRefresh1"}));
+            QVERIFY(!w.form->GraphMenuItem("N5Second1")->isChecked());
+
+            // A successful Connect starts sampling again from fresh readings.
+            w.form->GraphMenuItem("N1Minute1")->trigger();
+            w.click("OptionsBtnConnect");
+            const auto requests = relay.Requests();
+            QCOMPARE(requests.back().oids.front(), Prefix + "31.1.1.1.10.7");
+            QCOMPARE(requests[requests.size() - 2].oids.front(), Prefix + "31.1.1.1.6.7");
+            w.form->GraphMenuItem("NoRefresh1")->trigger();
+
+            for (int i = 0; i < 40; ++i)
+                w.form->Timer2Timer();
+            w.click("GraphBtnClear");
+            w.form->Timer2Timer();
+            const widgets::TrafficChart* chart = w.form->Chart1();
+            QCOMPARE(chart->Series(0).points.size(), 1);
+            QCOMPARE(chart->Series(1).points.front().x, 40.0);
+            QCOMPARE(chart->BottomMin(), 16.0);
+            QCOMPARE(chart->BottomMax(), 40.0);
+
+            app::SaveDialog::Request asked;
+            QString answer = dir_.filePath(QStringLiteral("graph"));
+            w.dialog.SetAnswerer([&](const app::SaveDialog::Request& request, QString&) {
+                asked = request;
+                return std::optional<QString>(answer);
+            });
+            w.click("GraphsBtnSave");
+            QCOMPARE(asked.title, QStringLiteral("Please choose filename and path for BMP file"));
+            QCOMPARE(asked.fileName, QStringLiteral("TrafficGraph"));
+            QCOMPARE(asked.selectedFilter, QStringLiteral("BMP Files (*.bmp)"));
+            QCOMPARE(QImage(answer + QStringLiteral(".bmp")).size(), chart->size());
+            answer = dir_.filePath(QStringLiteral("missing/graph.bmp"));
+            w.click("GraphsBtnSave");
+            QCOMPARE(w.messages.errors.size(), 1);
+            w.form->close();
+        }
+        Window w; // the same profile: the choices come back
+        QVERIFY(ticked(w, {"N3DChart1", "ShowPoints2", "NoRefresh1", "N64Kbit1"}));
+        QVERIFY(!w.form->GraphMenuItem("StairChart1")->isChecked());
+        QVERIFY(w.form->Chart1()->View3D() && w.form->Chart1()->Series(1).showPoints);
+        QVERIFY(!w.form->Timer2()->isActive());
     }
 
     // Last: it changes the simulated router's contact, and puts it back.

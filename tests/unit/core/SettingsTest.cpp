@@ -117,8 +117,10 @@ TEST_F(SettingsStoreTest, ValuesOfTheWrongTypeOrRangeReadAsDefaults) {
         {"WinY= 12 ", "12"},
         {"RefreshInt=0x10", "0"},
 
-        {"GraphRefreshInt=7", "0"},
-        {"GraphScale=65", "0"},
+        {"GraphRefreshInt=7", "7"},
+        {"GraphRefreshInt=2147484", "0"},
+        {"GraphScale=65", "65"},
+        {"GraphScale=-64", "0"},
     };
     for (const auto& [line, expected] : cases) {
         WriteAll(path, QByteArray::fromStdString("[General]\n" + line + "\n"));
