@@ -212,7 +212,7 @@ void TrafficChart::Draw(QPainter& p, QSize size) const {
         p.restore();
     }
 
-    // The series, the first in front in 3D; each clipped to the box it is drawn in.
+    // The series, the first in front in 3D.
     p.setRenderHint(QPainter::Antialiasing, true);
     for (int index = static_cast<int>(series_.size()) - 1; index >= 0; --index) {
         const ChartSeries& s = series_[static_cast<std::size_t>(index)];
@@ -222,7 +222,9 @@ void TrafficChart::Draw(QPainter& p, QSize size) const {
         for (const ChartPoint& point : s.points)
             at.append(QPointF(px(point.x, plane), py(point.y, plane)));
         p.save();
-        p.setClipRect(plane.adjusted(-1, -LegendHeight, 1, 1));
+        // Lines stay inside the box; value labels may reach over its top and right edges.
+        p.setClipRect(
+            QRectF(plane.left() - 1, 0, size.width() - plane.left() + 1, plane.bottom() + 1));
         QPainterPath path;
         for (int i = 0; i < at.size(); ++i) {
             if (i == 0)

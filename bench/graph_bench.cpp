@@ -1,0 +1,83 @@
+// The traffic graph's costs: painting the chart with a full window of 25 points, flat and in 3D,
+// and one sampler tick (two counter reads through the router query layer and the rate arithmetic)
+// next to the bare pair of gets it is built on, both answered by a private snmpd on loopback.
+#include "SnmpdPeer.h"
+#include "TrafficChart.h"
+#include "TrafficSampler.h"
+#include "Transport.h"
+
+#include <QApplication>
+#include <benchmark/benchmark.h>
+#include <cstdio>
+
+namespace {
+
+SnmpdPeer* gPeer = nullptr;
+// snmpd's loopback interface: its 64-bit counters grow with the benchmark's own traffic.
+const std::string kIn = "1.3.6.1.2.1.31.1.1.1.6.1";
+const std::string kOut = "1.3.6.1.2.1.31.1.1.1.10.1";
+
+void PaintChart(benchmark::State& state) {
+    widgets::TrafficChart chart;
+    QVector<widgets::ChartPoint> down, up;
+    for (int x = 0; x < 25; ++x) {
+        down.append({double(x), 3000.0 + 37 * (x % 7), QStringLiteral(" 3:04:%1").arg(x)});
+        up.append({double(x), 400.0 + 11 * (x % 5), down.back().label});
+    }
+    chart.SetPoints(0, down);
+    chart.SetPoints(1, up);
+    chart.SetLeftAxis(8128, 508);
+    chart.Set3D(state.range(0) != 0);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(chart.Render(QSize(600, 418)));
+}
+
+void BareGetPair(benchmark::State& state) {
+    std::string in, out;
+    for (auto _ : state) {
+        snmp::SNMPGetValue(kIn, "public", gPeer->Address(), in);
+        snmp::SNMPGetValue(kOut, "public", gPeer->Address(), out);
+    }
+}
+
+void SamplerTick(benchmark::State& state) {
+    core::Settings settings;
+    settings.IPAddress = QString::fromStdString(gPeer->Address());
+    settings.Community = QStringLiteral("public");
+    core::NullCursor cursor;
+    struct : core::Sounds {
+        void Play(core::Sound) override {}
+    } sounds;
+    core::SystemClock clock;
+    core::RouterQuery query(settings, sounds, cursor);
+    core::Statistics stats(query, settings, clock);
+    query.RouterPresent = true;
+    stats.WanIfxIndex = std::string(1, '1');
+    core::TrafficSampler sampler(query, stats, clock);
+    sampler.Start(1);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(sampler.Tick(1).in);
+    if (!query.RouterPresent) state.SkipWithError("snmpd stopped answering");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    SnmpdPeer peer;
+    gPeer = &peer;
+    if (!peer.Start()) {
+        std::fprintf(stderr, "linescope_graph_bench: snmpd: %s\n", peer.Error().c_str());
+        return 1;
+    }
+    using benchmark::kMicrosecond;
+    benchmark::RegisterBenchmark("chart/paint25/2d", PaintChart)->Arg(0)->Unit(kMicrosecond);
+    benchmark::RegisterBenchmark("chart/paint25/3d", PaintChart)->Arg(1)->Unit(kMicrosecond);
+    benchmark::RegisterBenchmark("sampler/bare_get_pair", BareGetPair)->Unit(kMicrosecond);
+    benchmark::RegisterBenchmark("sampler/tick", SamplerTick)->Unit(kMicrosecond);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
