@@ -5,7 +5,8 @@
 // The window's code is split by subsystem: MainFrame.cpp (start-up, shut-down, menu, button
 // groups, hints, timer), MainPages.cpp (building the pages from their layout tables),
 // MainData.cpp (filling cells and the data pages' handlers), MainOptions.cpp (the Options page),
-// MainSysLog.cpp (the syslog server's page, its floating window and their handlers).
+// MainSysLog.cpp (the syslog server's page, its floating window and their handlers), MainTray.cpp
+// (the tray icon, minimising and restoring, the end of the session, the About page).
 #pragma once
 
 #include "Dialogs.h"
@@ -30,6 +31,10 @@ class QPlainTextEdit;
 class QStackedWidget;
 class QTimer;
 class TForm2;
+
+namespace app {
+class Tray;
+} // namespace app
 
 namespace widgets {
 class tImageList;
@@ -172,6 +177,17 @@ public:
     [[nodiscard]] bool TrayIconPresent() const;
     void RestoreGraphState();
 
+    // Tray icon, minimise and restore, log-off, About page (MainTray.cpp).
+    // A left press on the icon: back from minimised or hidden, and to the front.
+    void TrayIconCallBack();
+    void AppEventsMinimize();
+    void ApplicationEvents1Restore();
+    // The user's session is ending: the close path without removing the icon, and without
+    // quitting, since the session may yet be cancelled. Runs once; the close that follows does
+    // not repeat it. Always true: the program never refuses a log-off.
+    bool WMQueryEndSession();
+    void AboutBtnWWWClick();
+
     // Syslog server and its log view (MainSysLog.cpp).
     void AddSysLogEntry(const QString& line, bool showIt, bool toFile);
     void SysLogBtnClearClick();
@@ -194,6 +210,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // Frame and pages (MainFrame.cpp, MainPages.cpp).
@@ -209,6 +226,7 @@ private:
     void SetHint(QWidget* control, std::string_view hint);
     // Syslog (MainSysLog.cpp).
     void BuildSysLogPage();
+    void BuildAboutPage();
     void SetSysLogCaption(const QString& caption);
     [[nodiscard]] QPlainTextEdit* CurrentSysLogView() const;
     void FlushSysLogView();
@@ -277,6 +295,7 @@ private:
     app::HintFilter* hintFilter_ = nullptr;
     app::SysLogView sysLogPage_;
     TForm2* form2_ = nullptr;
+    app::Tray* tray_ = nullptr;
     QStringList sysLogPending_; // lines of the batch being handled, not yet in the view
     // Last, so it stops listening before anything it reads is gone.
     std::unique_ptr<core::SysLogServer> sysLog_;

@@ -66,6 +66,7 @@ TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
     BuildPages();
     BindControls();
     BuildSysLogPage();
+    BuildAboutPage();
     ConnectHandlers();
     FormCreate();
 }
@@ -332,12 +333,7 @@ void TForm1::SetAllHints() {
         hint(options[i], mib::OptionsHints[i]);
 }
 
-// Later additions: the tray icon and the traffic graph hook in here.
-void TForm1::AddTrayIcon() {}
-void TForm1::RemoveTrayIcon() {}
-bool TForm1::TrayIconPresent() const {
-    return false;
-}
+// Later additions: the traffic graph hooks in here.
 void TForm1::RestoreGraphState() {}
 
 tRazCell* TForm1::Cell(int number) const {

@@ -4,6 +4,7 @@
 #include "Artwork.h"
 #include "Dialogs.h"
 #include "Seams.h"
+#include "SessionEnd.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -13,6 +14,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
     QCoreApplication::setApplicationName(QStringLiteral("LineScope"));
+    QGuiApplication::setApplicationDisplayName(QStringLiteral("LineScope"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("linescope")); // its icon on the taskbar
     const QIcon icon = app::artwork::ProgramIcon();
     if (!icon.availableSizes().isEmpty()) QApplication::setWindowIcon(icon);
 
@@ -38,5 +41,11 @@ int main(int argc, char** argv) {
     app::SaveDialog saveDialog;
     TForm1 form({clock, sounds, cursor, messages, saveDialog, static_cast<uint16_t>(port)});
     if (form.ShowOnStart()) form.show(); // minimised already when asked to start so
+    // A signal ends the program once saved; the session manager only asks to save.
+    app::SessionEnd session;
+    QObject::connect(&session, &app::SessionEnd::Ending, &form, [&form](bool quit) {
+        form.WMQueryEndSession();
+        if (quit) QApplication::quit();
+    });
     return QApplication::exec();
 }
