@@ -46,9 +46,15 @@ void TForm1::changeEvent(QEvent* event) {
 
 void TForm1::AppEventsMinimize() {
     // Hidden, the window is reached through the icon alone, so it hides only while there is one.
-    // Queued: the window system is still delivering the minimise.
+    // Queued, since the window system is still delivering the minimise, and only if no restore
+    // came first.
     if (settings_.MinTray && TrayIconPresent())
-        QMetaObject::invokeMethod(this, &QWidget::hide, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isMinimized()) hide();
+            },
+            Qt::QueuedConnection);
 }
 
 void TForm1::ApplicationEvents1Restore() {
@@ -91,7 +97,7 @@ void TForm1::BuildAboutPage() {
     const QString address = QStringLiteral(LINESCOPE_HOMEPAGE);
     auto* link = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(address), page);
     link->setObjectName(QStringLiteral("AboutBtnWWW"));
-    link->setGeometry(40, 400, 540, 24);
+    link->setGeometry(40, 332, 540, 24);
     link->setAlignment(Qt::AlignCenter);
     link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
     link->setToolTip(QStringLiteral("Visit the LineScope home page"));

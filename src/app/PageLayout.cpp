@@ -224,7 +224,7 @@ std::span<const LabelLayout> LabelLayouts() {
         {"StaticText3", AboutPageIndex,
          "Router statistics over SNMP, a syslog server and a traffic graph.\nFree software, with "
          "no warranty.",
-         40, 300, 540, 60, S::Status},
+         40, 282, 540, 40, S::Status},
         {"OptionsSNMPHead", OptionsPageIndex, "SNMP", 24, 44, 200, 24, S::OptionHead},
         {"OptionsGeneralHead", OptionsPageIndex, "General", 24, 138, 200, 24, S::OptionHead},
         {"OptionsSysLogHead", OptionsPageIndex, "SysLog Server", 24, 294, 200, 24, S::OptionHead},
