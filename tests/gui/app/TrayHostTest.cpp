@@ -27,7 +27,6 @@ private slots:
         store.setValue("IPAddress", "127.0.0.1:9");
         store.setValue("MinTray", 1);
         store.setValue("StartTray", 1);
-        store.sync();
         testing_seams::FixedClock clock;
         testing_seams::RecordingSounds sounds;
         core::NullCursor cursor;
@@ -39,14 +38,11 @@ private slots:
         // Qt's XEmbed icon is a window of its own, embedded by the host.
         QWidget* icon = nullptr;
         for (QWidget* widget : QApplication::topLevelWidgets())
-            if (qstrcmp(widget->metaObject()->className(), "QSystemTrayIconSys") == 0)
-                icon = widget;
-        QVERIFY(icon != nullptr);
-        QTRY_VERIFY(icon->isVisible());
+            icon = widget->inherits("QSystemTrayIconSys") ? widget : icon;
+        QTRY_VERIFY(icon != nullptr && icon->isVisible());
         QCOMPARE(icon->toolTip(), app::TrayTip);
         Press(icon, "3");
-        QTest::qWait(300);
-        QVERIFY(!form.isVisible());
+        QVERIFY(!QTest::qWaitFor([&form] { return form.isVisible(); }, 300));
         for (int round = 0; round < 2; ++round) {
             Press(icon, "1");
             QTRY_VERIFY(form.isVisible() && !form.isMinimized());
