@@ -226,6 +226,7 @@ private:
     void SetHint(QWidget* control, std::string_view hint);
     // Syslog (MainSysLog.cpp).
     void BuildSysLogPage();
+    // About page (MainTray.cpp).
     void BuildAboutPage();
     void SetSysLogCaption(const QString& caption);
     [[nodiscard]] QPlainTextEdit* CurrentSysLogView() const;

@@ -14,8 +14,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
     QCoreApplication::setApplicationName(QStringLiteral("LineScope"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("LineScope"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("linescope")); // its icon on the taskbar
+    // The application's title is its name (WM_CLASS, the desktop entry's Name); a display name
+    // would be appended to every window's caption. The desktop file names its taskbar icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("linescope"));
     const QIcon icon = app::artwork::ProgramIcon();
     if (!icon.availableSizes().isEmpty()) QApplication::setWindowIcon(icon);
 
