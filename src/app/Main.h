@@ -6,7 +6,8 @@
 // groups, hints, timer), MainPages.cpp (building the pages from their layout tables),
 // MainData.cpp (filling cells and the data pages' handlers), MainOptions.cpp (the Options page),
 // MainSysLog.cpp (the syslog server's page, its floating window and their handlers),
-// MainGraph.cpp (the traffic graph, its sampling timer and its popup menu).
+// MainGraph.cpp (the traffic graph, its sampling timer and its popup menu), MainTray.cpp (the tray
+// icon, minimising and restoring, the end of the session, the About page).
 #pragma once
 
 #include "Dialogs.h"
@@ -34,6 +35,10 @@ class QPlainTextEdit;
 class QStackedWidget;
 class QTimer;
 class TForm2;
+
+namespace app {
+class Tray;
+} // namespace app
 
 namespace widgets {
 class tImageList;
@@ -177,6 +182,17 @@ public:
     [[nodiscard]] bool TrayIconPresent() const;
     void RestoreGraphState();
 
+    // Tray icon, minimise and restore, log-off, About page (MainTray.cpp).
+    // A left press on the icon: back from minimised or hidden, and to the front.
+    void TrayIconCallBack();
+    void AppEventsMinimize();
+    void ApplicationEvents1Restore();
+    // The user's session is ending: the close path without removing the icon, and without
+    // quitting, since the session may yet be cancelled. Runs once; the close that follows does
+    // not repeat it. Always true: the program never refuses a log-off.
+    bool WMQueryEndSession();
+    void AboutBtnWWWClick();
+
     // Syslog server and its log view (MainSysLog.cpp).
     void AddSysLogEntry(const QString& line, bool showIt, bool toFile);
     void SysLogBtnClearClick();
@@ -221,6 +237,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // Frame and pages (MainFrame.cpp, MainPages.cpp).
@@ -236,6 +253,8 @@ private:
     void SetHint(QWidget* control, std::string_view hint);
     // Syslog (MainSysLog.cpp).
     void BuildSysLogPage();
+    // About page (MainTray.cpp).
+    void BuildAboutPage();
     void SetSysLogCaption(const QString& caption);
     [[nodiscard]] QPlainTextEdit* CurrentSysLogView() const;
     void FlushSysLogView();
@@ -312,6 +331,7 @@ private:
     app::HintFilter* hintFilter_ = nullptr;
     app::SysLogView sysLogPage_;
     TForm2* form2_ = nullptr;
+    app::Tray* tray_ = nullptr;
     QStringList sysLogPending_; // lines of the batch being handled, not yet in the view
     // Last, so it stops listening before anything it reads is gone.
     std::unique_ptr<core::SysLogServer> sysLog_;

@@ -67,6 +67,7 @@ TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
     BindControls();
     BuildSysLogPage();
     BuildGraphPage();
+    BuildAboutPage();
     ConnectHandlers();
     FormCreate();
 }
@@ -331,13 +332,6 @@ void TForm1::SetAllHints() {
         "OptionsBtnSysLogFile", "tRazCell161"};
     for (std::size_t i = 0; i < std::size(options); ++i)
         hint(options[i], mib::OptionsHints[i]);
-}
-
-// Later additions: the tray icon hooks in here.
-void TForm1::AddTrayIcon() {}
-void TForm1::RemoveTrayIcon() {}
-bool TForm1::TrayIconPresent() const {
-    return false;
 }
 
 tRazCell* TForm1::Cell(int number) const {

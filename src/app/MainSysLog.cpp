@@ -59,6 +59,7 @@ void TForm1::CreateSysLogWindow() {
 }
 
 void TForm1::UnDockSysLog(bool show) {
+    if (form2_ == nullptr) CreateSysLogWindow(); // gone with the end of a session that went on
     FlushSysLogView();
     for (QWidget* control : sysLogPage_.Group())
         control->hide();

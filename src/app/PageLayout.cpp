@@ -220,6 +220,13 @@ std::span<const LabelLayout> LabelLayouts() {
         {"Label11", InterfacesPageIndex, "Ethernet", 34, 48, 400, 26, S::Heading},
         {"Label15", ADSLPageIndex, "UpStream (ATU-R)", 34, 48, 400, 26, S::Heading},
         {"Label12", TablesPageIndex, "", 16, 48, 400, 26, S::Heading},
+        {"StaticText1", AboutPageIndex,
+         "LineScope " LINESCOPE_VERSION "\nA monitor for the Corvane R62GX/R63 ADSL router", 40,
+         236, 540, 40, S::Status},
+        {"StaticText3", AboutPageIndex,
+         "Router statistics over SNMP, a syslog server and a traffic graph.\nFree software, with "
+         "no warranty.",
+         40, 282, 540, 40, S::Status},
         {"OptionsSNMPHead", OptionsPageIndex, "SNMP", 24, 44, 200, 24, S::OptionHead},
         {"OptionsGeneralHead", OptionsPageIndex, "General", 24, 138, 200, 24, S::OptionHead},
         {"OptionsSysLogHead", OptionsPageIndex, "SysLog Server", 24, 294, 200, 24, S::OptionHead},

@@ -4,6 +4,7 @@
 #include "Artwork.h"
 #include "Dialogs.h"
 #include "Seams.h"
+#include "SessionEnd.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -13,6 +14,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
     QCoreApplication::setApplicationName(QStringLiteral("LineScope"));
+    // The application's title is its name (WM_CLASS, the desktop entry's Name); a display name
+    // would be appended to every window's caption. The desktop file names its taskbar icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("linescope"));
     const QIcon icon = app::artwork::ProgramIcon();
     if (!icon.availableSizes().isEmpty()) QApplication::setWindowIcon(icon);
 
@@ -38,5 +42,11 @@ int main(int argc, char** argv) {
     app::SaveDialog saveDialog;
     TForm1 form({clock, sounds, cursor, messages, saveDialog, static_cast<uint16_t>(port)});
     if (form.ShowOnStart()) form.show(); // minimised already when asked to start so
+    // A signal ends the program once saved; the session manager only asks to save.
+    app::SessionEnd session;
+    QObject::connect(&session, &app::SessionEnd::Ending, &form, [&form](bool quit) {
+        form.WMQueryEndSession();
+        if (quit) QApplication::quit();
+    });
     return QApplication::exec();
 }

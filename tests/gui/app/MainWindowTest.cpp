@@ -7,10 +7,12 @@
 #include "Main.h"
 #include "RazCell.h"
 #include "RollOverBtn.h"
+#include "SysLogWin.h"
 #include "TestSeams.h"
 #include "TrafficChart.h"
 #include "Transport.h"
 
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -98,6 +100,10 @@ private:
     QTemporaryDir dir_;
 
     [[nodiscard]] QString address() const { return QString::fromStdString(router_.Address()); }
+    QList<QUrl> opened_;
+
+public slots:
+    void Open(const QUrl& url) { opened_.append(url); }
 
 private slots:
     void initTestCase() {
@@ -393,12 +399,18 @@ private slots:
 
     void startMinimisedAndReportedErrors() {
         fake::FakeAgent silent(fake::Behaviour::Silent);
-        WriteProfile(QString::fromStdString(silent.Address()),
-                     {{QStringLiteral("StartTray"), 1}, {QStringLiteral("MinTray"), 1}});
+        WriteProfile(QString::fromStdString(silent.Address()), {{QStringLiteral("StartTray"), 1},
+                                                                {QStringLiteral("MinTray"), 1},
+                                                                {QStringLiteral("SLDocked"), 0}});
         Window w;
         QVERIFY(w.form->windowState() & Qt::WindowMinimized);
-        // With no tray icon to bring it back, the window is not hidden.
-        QVERIFY(w.form->ShowOnStart());
+        // With no tray icon to bring it back, the window is not hidden, at start or later.
+        QVERIFY(w.form->ShowOnStart() && !w.form->Form2()->isVisible());
+        w.form->setWindowState(Qt::WindowNoState); // restored from the taskbar: the log window too
+        QVERIFY(w.form->Form2()->isVisible());
+        w.form->showMinimized();
+        QVERIFY(!QTest::qWaitFor([&w] { return w.form->isHidden(); }, 300));
+        QVERIFY(w.form->isMinimized());
 
         // Values the core could not format reach the user as one box per fetch, each message
         // once.
@@ -418,6 +430,16 @@ private slots:
         QCOMPARE(w.messages.errors.mid(1),
                  (QStringList{QStringLiteral("third"), QStringLiteral("fourth"),
                               QStringLiteral("fourth")}));
+    }
+
+    void aboutLinkOpensTheHomePage() {
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), this, "Open");
+        WriteProfile(QStringLiteral("127.0.0.1:9"));
+        Window w;
+        w.click("MenuBtnAbout");
+        auto* link = w.find<QLabel>("AboutBtnWWW");
+        QTest::mouseClick(link, Qt::LeftButton, {}, link->rect().center());
+        QCOMPARE(opened_, QList<QUrl>{QUrl(QStringLiteral(LINESCOPE_HOMEPAGE))});
     }
 
     void closeSavesPlacement() {

@@ -1,6 +1,7 @@
 // The syslog page and the floating window, with a real sender on loopback: the Options toggles,
-// docking both ways with lines arriving in between, the file-error dialog, the bind failure and
-// a close while undocked.
+// docking both ways with lines arriving in between, the file-error dialog, the bind failure, a
+// close while undocked, and the end of the session: SIGTERM and SIGHUP to the real program, a
+// log-off the desktop cancels.
 #include "Main.h"
 #include "Process.h"
 #include "RollOverBtn.h"
@@ -15,8 +16,18 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <QtTest>
+#include <csignal>
 
 namespace {
+
+// A profile with no router and these settings.
+void WriteProfile(const QVariantMap& profile) {
+    QSettings store(QStringLiteral("Corvane"), QStringLiteral("LineScope"));
+    store.clear();
+    store.setValue(QStringLiteral("IPAddress"), QStringLiteral("127.0.0.1:9"));
+    for (auto it = profile.begin(); it != profile.end(); ++it)
+        store.setValue(it.key(), it.value());
+}
 
 struct Window : app::MessageBoxes {
     testing_seams::FixedClock clock;
@@ -30,12 +41,7 @@ struct Window : app::MessageBoxes {
 
     // Started from a profile with no router and these settings.
     explicit Window(const QVariantMap& profile, int listen = FreeUdpPort()) : port(listen) {
-        QSettings store(QStringLiteral("Corvane"), QStringLiteral("LineScope"));
-        store.clear();
-        store.setValue(QStringLiteral("IPAddress"), QStringLiteral("127.0.0.1:9"));
-        for (auto it = profile.begin(); it != profile.end(); ++it)
-            store.setValue(it.key(), it.value());
-        store.sync();
+        WriteProfile(profile);
         form =
             std::make_unique<TForm1>(app::WindowSeams{clock, sounds, cursor, *this, dialog, port});
         form->show();
@@ -152,6 +158,40 @@ private slots:
         w.reset();
         QCOMPARE(QSettings("Corvane", "LineScope").value("SLDocked").toInt(), 0);
         QVERIFY(FileLines(path("close.log")).value(1).startsWith("**** SysLog server disabled"));
+    }
+
+    void signalSavesAndLogsTheClosingLineLast() {
+        for (const char* signal : {"TERM", "HUP"}) {
+            const QString log = path(signal);
+            WriteProfile(
+                {{"SLActive", 1}, {"SLFileOut", 1}, {"SLFileDate", 0}, {"SLFileName", log}});
+            ChildProcess program;
+            QVERIFY(
+                program.Start({LINESCOPE_PROGRAM, "--syslog-port", std::to_string(FreeUdpPort())}));
+            QTRY_COMPARE_WITH_TIMEOUT(FileLines(log).size(), 2, 20000); // the opening line
+            ::kill(program.Pid(), *signal == 'T' ? SIGTERM : SIGHUP);
+            QTRY_VERIFY_WITH_TIMEOUT(program.Exited(), 20000);
+            QCOMPARE(program.Stop(), 0);
+            QVERIFY(QSettings("Corvane", "LineScope").contains("WinX"));
+            QVERIFY2(FileLines(log).value(1).startsWith("**** SysLog server disabled"), signal);
+            QCOMPARE(FileLines(log).size(), 3); // and nothing after it
+        }
+    }
+
+    void cancelledLogOffThenClose() {
+        Window w({{"SLActive", 1},
+                  {"SLDocked", 0},
+                  {"SLFileOut", 1},
+                  {"SLFileDate", 0},
+                  {"SLFileName", path("cancel.log")}});
+        QVERIFY(w.form->WMQueryEndSession() && w.form->WMQueryEndSession());
+        QCOMPARE(w.form->Form2(), nullptr);
+        // The program runs on: the view is back on its page, and undocking makes a new window.
+        w.click("SysLogBtnUnDock");
+        QVERIFY(w.form->Form2()->isVisible());
+        w.form->close();
+        QCOMPARE(FileLines(path("cancel.log")).size(), 3);
+        QCOMPARE(QSettings("Corvane", "LineScope").value("SLDocked").toInt(), 0);
     }
 };
 

@@ -1,0 +1,110 @@
+// The tray icon, minimising and restoring, the end of the user's session and the About page.
+// The icon and the session's end are small classes of their own (Tray.h, SessionEnd.h); these
+// handlers only say what the window does about them.
+#include "Artwork.h"
+#include "Main.h"
+#include "SysLogWin.h"
+#include "Tray.h"
+
+#include <QDesktopServices>
+#include <QEvent>
+#include <QLabel>
+#include <QUrl>
+#include <QWindowStateChangeEvent>
+
+void TForm1::AddTrayIcon() {
+    tray_ = new app::Tray(this);
+    connect(tray_, &app::Tray::ActivationRequested, this, &TForm1::TrayIconCallBack);
+    tray_->Add(app::artwork::ProgramIcon()); // without a tray the program runs on without one
+}
+
+void TForm1::RemoveTrayIcon() {
+    if (tray_ != nullptr) tray_->Remove();
+}
+
+bool TForm1::TrayIconPresent() const {
+    return tray_ != nullptr && tray_->Present();
+}
+
+void TForm1::TrayIconCallBack() {
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized); // the restore event
+    show();
+    raise();
+    activateWindow();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::WindowStateChange) return;
+    const bool wasMinimized =
+        static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized;
+    if (isMinimized() && !wasMinimized)
+        AppEventsMinimize();
+    else if (!isMinimized() && wasMinimized)
+        ApplicationEvents1Restore();
+}
+
+void TForm1::AppEventsMinimize() {
+    // Hidden, the window is reached through the icon alone, so it hides only while there is one.
+    // Queued, since the window system is still delivering the minimise, and only if no restore
+    // came first.
+    if (settings_.MinTray && TrayIconPresent())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (isMinimized()) hide();
+            },
+            Qt::QueuedConnection);
+}
+
+void TForm1::ApplicationEvents1Restore() {
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
+    if (!settings_.SLDocked && form2_ != nullptr) {
+        form2_->show();
+        form2_->raise();
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+bool TForm1::WMQueryEndSession() {
+    if (closing_) return true; // saved and stopped already
+    closing_ = true;           // and the close that may follow does it no second time
+    if (!settings_.SLDocked) SaveSysLogWindowPlacement();
+    settings_.WinX = x();
+    settings_.WinY = y();
+    store_.WriteOptionsToReg(settings_); // no message box: nobody may be left to close it
+    if (settings_.SLActive) DeactivateSyslog();
+    DestroySysLogWindow();
+    // Should the log-off be cancelled, the program runs on with the view back on its page (the
+    // saved settings still open it floating next time); "UnDock SysLog" makes a new window.
+    if (!settings_.SLDocked) {
+        settings_.SLDocked = true;
+        for (QWidget* control : sysLogPage_.Group())
+            control->show();
+        sysLogPage_.Label13->setText(QStringLiteral("SysLog Server (Disabled)"));
+    }
+    return true;
+}
+
+void TForm1::BuildAboutPage() {
+    QWidget* page = Page(app::AboutPageIndex);
+    auto* picture = new QLabel(page);
+    picture->setObjectName(QStringLiteral("Image1"));
+    picture->setGeometry(150, 56, 320, 160);
+    picture->setPixmap(widgets::LoadArtwork(QString::fromLatin1(app::artwork::kAbout)));
+    const QString address = QStringLiteral(LINESCOPE_HOMEPAGE);
+    auto* link = new QLabel(QStringLiteral("<a href=\"%1\">%1</a>").arg(address), page);
+    link->setObjectName(QStringLiteral("AboutBtnWWW"));
+    link->setGeometry(40, 332, 540, 24);
+    link->setAlignment(Qt::AlignCenter);
+    link->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+    link->setToolTip(QStringLiteral("Visit the LineScope home page"));
+    connect(link, &QLabel::linkActivated, this, &TForm1::AboutBtnWWWClick);
+}
+
+void TForm1::AboutBtnWWWClick() {
+    // Whether a browser opened is not looked at; there is nothing the user could do about it.
+    QDesktopServices::openUrl(QUrl(QStringLiteral(LINESCOPE_HOMEPAGE)));
+}

@@ -1,0 +1,33 @@
+// The notification-area icon. A small wrapper around QSystemTrayIcon that reports a left press as
+// "activation requested" and ignores every other event; where the desktop offers no tray it is
+// simply absent, and the window must then never hide itself behind it.
+#pragma once
+
+#include <QObject>
+
+class QIcon;
+class QSystemTrayIcon;
+
+namespace app {
+
+inline constexpr const char* TrayTip = "Corvane LineScope";
+
+class Tray final : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    // Shows the icon with TrayTip; false, and no icon, when the desktop has no tray.
+    bool Add(const QIcon& icon);
+    void Remove();
+    [[nodiscard]] bool Present() const { return icon_ != nullptr; }
+
+signals:
+    void ActivationRequested();
+
+private:
+    QSystemTrayIcon* icon_ = nullptr;
+};
+
+} // namespace app

@@ -1,0 +1,56 @@
+// The tray icon in a real tray host (trayer on Xvfb, set up by with-tray-host), clicked with real
+// X events: its tip, a left press that restores, a right press that does nothing, and minimising
+// with MinTray that hides the window behind it.
+#include "Main.h"
+#include "TestSeams.h"
+#include "Tray.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QSettings>
+#include <QtTest>
+
+class TrayHostTest : public QObject {
+    Q_OBJECT
+
+    // A press of `button` on the icon, through the X server; apart from the last one, so that
+    // it is not taken for the second half of a double click.
+    static void Press(QWidget* icon, const char* button) {
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        QProcess::execute("xdotool", {"mousemove", "--window", QString::number(icon->winId()), "4",
+                                      "4", "click", button});
+    }
+
+private slots:
+    void leftPressRestoresRightPressDoesNothing() {
+        QSettings store(QStringLiteral("Corvane"), QStringLiteral("LineScope"));
+        store.setValue("IPAddress", "127.0.0.1:9");
+        store.setValue("MinTray", 1);
+        store.setValue("StartTray", 1);
+        testing_seams::FixedClock clock;
+        testing_seams::RecordingSounds sounds;
+        core::NullCursor cursor;
+        app::CriticalMessageBoxes messages;
+        app::SaveDialog dialog;
+        TForm1 form({clock, sounds, cursor, messages, dialog, 0});
+        QVERIFY(form.TrayIconPresent() && !form.ShowOnStart()); // the icon alone
+
+        // Qt's XEmbed icon is a window of its own, embedded by the host.
+        QWidget* icon = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            icon = widget->inherits("QSystemTrayIconSys") ? widget : icon;
+        QTRY_VERIFY(icon != nullptr && icon->isVisible());
+        QCOMPARE(icon->toolTip(), app::TrayTip);
+        Press(icon, "3");
+        QVERIFY(!QTest::qWaitFor([&form] { return form.isVisible(); }, 300));
+        for (int round = 0; round < 2; ++round) {
+            Press(icon, "1");
+            QTRY_VERIFY(form.isVisible() && !form.isMinimized());
+            form.showMinimized(); // with MinTray: hidden, the icon the only way back
+            QTRY_VERIFY(form.isHidden());
+        }
+    }
+};
+
+QTEST_MAIN(TrayHostTest)
+#include "TrayHostTest.moc"
