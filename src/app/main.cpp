@@ -35,6 +35,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // Installed before the window starts its syslog server and fetches: a signal that comes
+    // meanwhile waits in the self-pipe for the event loop instead of killing the program unsaved.
+    app::SessionEnd session;
     core::SystemClock clock;
     core::SystemSounds sounds([](core::Sound) { QApplication::beep(); });
     app::OverrideCursor cursor;
@@ -43,7 +46,6 @@ int main(int argc, char** argv) {
     TForm1 form({clock, sounds, cursor, messages, saveDialog, static_cast<uint16_t>(port)});
     if (form.ShowOnStart()) form.show(); // minimised already when asked to start so
     // A signal ends the program once saved; the session manager only asks to save.
-    app::SessionEnd session;
     QObject::connect(&session, &app::SessionEnd::Ending, &form, [&form](bool quit) {
         form.WMQueryEndSession();
         if (quit) QApplication::quit();
