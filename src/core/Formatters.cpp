@@ -134,8 +134,9 @@ std::string FormatDecimal(std::string_view pattern, const Decimal& d) {
     integer = firstSignificant == std::string::npos ? "" : integer.substr(firstSignificant);
     if (integer.size() < static_cast<size_t>(p.minIntegerDigits))
         integer.insert(0, static_cast<size_t>(p.minIntegerDigits) - integer.size(), '0');
-    // A pattern without forced digits would print nothing at all for zero.
-    if (integer.empty() && fraction.empty()) integer = "0";
+    // A pattern without forced digits would print nothing at all for zero. (push_back, not
+    // `= "0"`: GCC 12's Release build warns a false -Wrestrict overlap on the assignment.)
+    if (integer.empty() && fraction.empty()) integer.push_back('0');
 
     std::string out;
     if (d.negative && !zero) out.push_back('-');

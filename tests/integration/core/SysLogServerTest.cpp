@@ -5,10 +5,12 @@
 #include "SysLogLine.h"
 #include "TestSeams.h"
 #include "UdpSender.h"
+#include "UdpSocket.h"
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -167,4 +169,17 @@ TEST(SysLogListener, FullQueueCountsWhatItDrops) {
         }
     EXPECT_GT(lost, 0u);
     EXPECT_EQ(taken + lost, 1001u);
+}
+
+// Neither socket asks for SO_REUSEADDR or SO_REUSEPORT, so a second server, or anything else,
+// can never bind the port silently beside the first and take half its datagrams.
+TEST(SysLogListener, PortIsBoundOnlyOnce) {
+    core::SysLogListener first(0, 1 << 20);
+    std::string error;
+    ASSERT_TRUE(first.Start(error)) << error;
+    core::SysLogListener second(first.LocalPort(), 1 << 20);
+    EXPECT_FALSE(second.Start(error));
+    EXPECT_EQ(error, std::strerror(EADDRINUSE));
+    snmp::UdpSocket client;
+    EXPECT_FALSE(client.Bind("127.0.0.1", std::to_string(first.LocalPort())));
 }
