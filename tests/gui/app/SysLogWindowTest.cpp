@@ -1,16 +1,19 @@
 // The syslog page and the floating window, with a real sender on loopback: the Options toggles,
 // docking both ways with lines arriving in between, the file-error dialog, the bind failure, a
 // close while undocked, and the end of the session: SIGTERM and SIGHUP to the real program, a
-// log-off the desktop cancels.
+// log-off the desktop cancels. And the drills: a full disk under the log file, a settings file
+// that cannot be written at close, a second start.
 #include "Main.h"
 #include "Process.h"
 #include "RollOverBtn.h"
+#include "SingleInstance.h"
 #include "SysLogWin.h"
 #include "TestSeams.h"
 #include "UdpSender.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextBlock>
@@ -61,6 +64,18 @@ struct Window : app::MessageBoxes {
         form->findChild<widgets::tRollOverBtn*>(QLatin1String(name))->Click();
     }
 };
+
+bool Sh(const QString& command) {
+    return QProcess::execute(QStringLiteral("sh"), {QStringLiteral("-c"), command}) == 0;
+}
+
+// Where a tmpfs cannot be mounted, a directory without write permission, which root ignores.
+bool ReadOnlyUnlessMounted(const QString& dir, const QString& options) {
+    QDir().mkpath(dir);
+    if (Sh("mount -t tmpfs -o " + options + " tmpfs " + dir)) return true;
+    QFile::setPermissions(dir, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    return !QFile(dir + "/probe").open(QIODevice::WriteOnly);
+}
 
 QStringList FileLines(const QString& path) {
     QFile file(path);
@@ -134,6 +149,64 @@ private slots:
         QVERIFY(!w.form->settings().SLFileOut);
         QCOMPARE(titles, QStringList(2, "SysLog filename or path invalid, pleasechoose a new "
                                         "filename or path"));
+    }
+
+    void fullDiskLosesNothingFromTheView() {
+        const QString disk = path("disk");
+        if (!ReadOnlyUnlessMounted(disk, "size=8k")) QSKIP("no tmpfs and no read-only directory");
+        const auto unmount = qScopeGuard([&] { Sh("umount " + disk + " 2>/dev/null"); });
+        Window w(
+            {{"SLActive", 1}, {"SLFileOut", 1}, {"SLFileDate", 0}, {"SLFileName", disk + "/l"}});
+        w.dialog.SetAnswerer([](const auto&, QString&) { return std::nullopt; });
+        for (int i = 0; i < 30; ++i)
+            w.sender.Send(w.port, "<30>" + std::to_string(i) + std::string(600, '.'));
+        QTRY_VERIFY(w.lines().last().startsWith("29."));
+        QCOMPARE(w.lines().filter(QRegularExpression("^[0-9]+\\.")).size(), 30);
+        QCOMPARE(w.lines().filter("file output switched off").size(), 1);
+        QVERIFY(!w.form->settings().SLFileOut);
+    }
+
+    void unwritableSettingsAtCloseKeepTheOldFile() {
+        const QString file = QSettings("Corvane", "LineScope").fileName();
+        const QString dir = QFileInfo(file).absolutePath();
+        if (!Sh("mkdir -p " + dir + " && mount -t tmpfs tmpfs " + dir)) QSKIP("cannot mount");
+        const auto unmount = qScopeGuard([&] { Sh("umount " + dir); });
+        for (bool logOff : {false, true}) {
+            Window w({{"WinX", 3}}); // the record is complete from here on
+            const QByteArray before = FileLines(file).join("\r\n").toLatin1();
+            QVERIFY(Sh("mount -o remount,ro " + dir));
+            QTemporaryFile err;
+            QVERIFY(err.open() && fflush(stderr) == 0);
+            const int saved = dup(2);
+            dup2(err.handle(), 2);
+            logOff ? void(w.form->WMQueryEndSession()) : void(w.form->close());
+            dup2(saved, 2);
+            ::close(saved);
+            const bool reported = FileLines(err.fileName()).join("").contains("could not be saved");
+            QCOMPARE(reported, logOff); // the session is ending: no box that nobody closes
+            QCOMPARE(w.errors,
+                     logOff ? QStringList() : QStringList("The settings could not be saved."));
+            QCOMPARE(FileLines(file).join("\r\n").toLatin1(), before);
+            QVERIFY(Sh("mount -o remount,rw " + dir));
+        }
+    }
+
+    void secondStartWakesTheFirst() {
+        app::SingleInstance first(dir_.path()), second(dir_.path());
+        QVERIFY(first.Claim() && !second.Claim());
+        QSignalSpy woken(&first, &app::SingleInstance::Activated);
+        QVERIFY(second.WakeRunning() && woken.wait());
+        // The real program: a second start ends at once, and the first runs on.
+        const std::string port = std::to_string(FreeUdpPort());
+        WriteProfile({});
+        ChildProcess one, two;
+        QVERIFY(one.Start({LINESCOPE_PROGRAM, "--syslog-port", port}));
+        const QString socket = qEnvironmentVariable("XDG_RUNTIME_DIR") + "/linescope.socket";
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket), 20000);
+        QVERIFY(two.Start({LINESCOPE_PROGRAM, "--syslog-port", port}));
+        QTRY_VERIFY_WITH_TIMEOUT(two.Exited(), 20000);
+        QCOMPARE(two.Stop(), 0);
+        QVERIFY(!one.Exited());
     }
 
     void bindFailureStillStartsTheTimer() {
