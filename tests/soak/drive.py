@@ -33,7 +33,8 @@ def sender():
 
 d = display.Display()
 root = d.screen().root
-root.change_attributes(event_mask=X.SubstructureNotifyMask)  # where the ping's answer goes
+# Qt sends the answer to the root window for structure notify and substructure redirect.
+root.change_attributes(event_mask=X.StructureNotifyMask)
 PROTOCOLS, PING = d.intern_atom("WM_PROTOCOLS"), d.intern_atom("_NET_WM_PING")
 DELETE = d.intern_atom("WM_DELETE_WINDOW")
 
