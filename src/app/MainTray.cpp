@@ -7,10 +7,12 @@
 #include "Tray.h"
 
 #include <QDesktopServices>
+#include <QDir>
 #include <QEvent>
 #include <QLabel>
 #include <QUrl>
 #include <QWindowStateChangeEvent>
+#include <cstdio>
 
 void TForm1::AddTrayIcon() {
     tray_ = new app::Tray(this);
@@ -74,7 +76,10 @@ bool TForm1::WMQueryEndSession() {
     if (!settings_.SLDocked) SaveSysLogWindowPlacement();
     settings_.WinX = x();
     settings_.WinY = y();
-    store_.WriteOptionsToReg(settings_); // no message box: nobody may be left to close it
+    // No message box: nobody may be left to close it, and the session waits for no one.
+    if (!store_.WriteOptionsToReg(settings_))
+        fprintf(stderr, "linescope: the settings could not be saved to %s\n",
+                qPrintable(QDir::toNativeSeparators(store_.FileName())));
     if (settings_.SLActive) DeactivateSyslog();
     DestroySysLogWindow();
     // Should the log-off be cancelled, the program runs on with the view back on its page (the

@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "Seams.h"
 #include "SessionEnd.h"
+#include "SingleInstance.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -35,6 +36,14 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // A start that opens a window (every one, so far) defers to a window already running.
+    app::SingleInstance instance;
+    if (!instance.Claim()) {
+        if (instance.WakeRunning()) return 0;
+        fputs("linescope: another LineScope is running but does not answer\n", stderr);
+        return 1;
+    }
+
     // Installed before the window starts its syslog server and fetches: a signal that comes
     // meanwhile waits in the self-pipe for the event loop instead of killing the program unsaved.
     app::SessionEnd session;
@@ -45,6 +54,7 @@ int main(int argc, char** argv) {
     app::SaveDialog saveDialog;
     TForm1 form({clock, sounds, cursor, messages, saveDialog, static_cast<uint16_t>(port)});
     if (form.ShowOnStart()) form.show(); // minimised already when asked to start so
+    QObject::connect(&instance, &app::SingleInstance::Activated, &form, &TForm1::TrayIconCallBack);
     // A signal ends the program once saved; the session manager only asks to save.
     QObject::connect(&session, &app::SessionEnd::Ending, &form, [&form](bool quit) {
         form.WMQueryEndSession();

@@ -1,10 +1,12 @@
 // The syslog page and the floating window, with a real sender on loopback: the Options toggles,
 // docking both ways with lines arriving in between, the file-error dialog, the bind failure, a
 // close while undocked, and the end of the session: SIGTERM and SIGHUP to the real program, a
-// log-off the desktop cancels.
+// log-off the desktop cancels; a full disk under the log file, a settings file that cannot be
+// written at close, a second start.
 #include "Main.h"
 #include "Process.h"
 #include "RollOverBtn.h"
+#include "SingleInstance.h"
 #include "SysLogWin.h"
 #include "TestSeams.h"
 #include "UdpSender.h"
@@ -62,6 +64,17 @@ struct Window : app::MessageBoxes {
     }
 };
 
+bool Sh(const QString& command) {
+    return std::system(qPrintable(command)) == 0;
+}
+
+// A directory whose files cannot grow: a full tmpfs where root may mount one, else one that does
+// not exist.
+QString FullDisk(const QString& dir) {
+    const QString fill = "mount -t tmpfs -o size=4k tmpfs " + dir + " && head -c 4096 /dev/zero >";
+    return Sh("mkdir -p " + dir + " && " + fill + dir + "/f") ? dir : dir + "/no";
+}
+
 QStringList FileLines(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).split("\r\n")
@@ -115,7 +128,9 @@ private slots:
     }
 
     void fileErrorRetryThenCancel() {
-        Window w({{"SLFileOut", 1}, {"SLFileDate", 0}, {"SLFileName", path("no/such.log")}});
+        const QString full = FullDisk(path("disk")) + "/such.log";
+        const auto unmount = qScopeGuard([this] { Sh("umount " + path("disk") + " 2>/dev/null"); });
+        Window w({{"SLFileOut", 1}, {"SLFileDate", 0}, {"SLFileName", full}});
         QStringList titles;
         w.dialog.SetAnswerer([&](const app::SaveDialog::Request& r, QString&) {
             titles.append(r.title);
@@ -123,17 +138,53 @@ private slots:
         });
         w.click("OptionsBtnSLActive"); // the enabled line fails and is retried into ok.log
         QCOMPARE(FileLines(path("ok.log")).size(), 2);
-        w.form->settings().SLFileName = path("no/such.log");
+        w.form->settings().SLFileName = full;
         w.sender.Send(w.port, "<30>lost file");
         w.sender.Send(w.port, "<30>after");
-        QTRY_COMPARE(w.lines().mid(1),
-                     QStringList({"lost file",
-                                  "**** SysLog file output switched off: " + path("no/such.log") +
-                                      " could not be written ****",
-                                  "after"}));
+        QTRY_COMPARE(w.lines().mid(1), QStringList({"lost file",
+                                                    "**** SysLog file output switched off: " +
+                                                        full + " could not be written ****",
+                                                    "after"}));
         QVERIFY(!w.form->settings().SLFileOut);
         QCOMPARE(titles, QStringList(2, "SysLog filename or path invalid, pleasechoose a new "
                                         "filename or path"));
+    }
+
+    void unwritableSettingsAtCloseKeepTheOldFile() {
+        const QString file = QSettings("Corvane", "LineScope").fileName();
+        const QString dir = QFileInfo(file).absolutePath();
+        if (!Sh("mkdir -p " + dir + " && mount -t tmpfs tmpfs " + dir)) QSKIP("cannot mount");
+        const auto unmount = qScopeGuard([&] { Sh("umount " + dir); });
+        for (bool logOff : {false, true}) {
+            Window w({{"WinX", 3}}); // the record is complete from here on
+            const QStringList before = FileLines(file);
+            QTemporaryFile err;
+            const int saved = dup(2);
+            QVERIFY(Sh("mount -o remount,ro " + dir) && err.open() && dup2(err.handle(), 2) == 2);
+            logOff ? void(w.form->WMQueryEndSession()) : void(w.form->close());
+            dup2(saved, 2);
+            ::close(saved);
+            // The session is ending: standard error, not a box that nobody would close.
+            QCOMPARE(FileLines(err.fileName()).join("").contains("could not be saved"), logOff);
+            QCOMPARE(w.errors.size(), logOff ? 0 : 1);
+            QCOMPARE(FileLines(file), before);
+            QVERIFY(Sh("mount -o remount,rw " + dir));
+        }
+    }
+
+    void secondStartWakesTheFirst() {
+        app::SingleInstance first(dir_.path()), second(dir_.path());
+        QVERIFY(first.Claim() && !second.Claim());
+        // Spied on from before the event loop runs, in which the wake-up arrives.
+        QVERIFY(second.WakeRunning() && QSignalSpy(&first, &app::SingleInstance::Activated).wait());
+        // The real program: a second start wakes the first (so it runs) and ends at once.
+        ChildProcess one, two;
+        QVERIFY(one.Start({LINESCOPE_PROGRAM}));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QFile::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/linescope.socket"), 20000);
+        QVERIFY(two.Start({LINESCOPE_PROGRAM}));
+        QTRY_VERIFY_WITH_TIMEOUT(two.Exited(), 20000);
+        QCOMPARE(two.Stop(), 0);
     }
 
     void bindFailureStillStartsTheTimer() {
