@@ -210,7 +210,7 @@ TEST(SendRequest, RequestThatCannotGoOutFailsWithoutSending) {
     unresolved.TargetPort = "no-such-service-here";
     std::vector<TSNMPSend*> cases{&foreign, &unresolved};
 #ifdef _WIN32
-    // Wine binds an address the host lacks to "any" and reports success; Windows refuses it.
+    // Wine lets a socket bind an address the host lacks; Windows refuses (WSAEADDRNOTAVAIL).
     if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr)
         cases.erase(cases.begin());
 #endif
