@@ -110,6 +110,10 @@ void TrafficChart::paintEvent(QPaintEvent*) {
 void TrafficChart::Draw(QPainter& p, QSize size) const {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.fillRect(QRect(QPoint(0, 0), size), PanelColour);
+    // At a fractional scale a one-pixel line is 1.5 device pixels, which aliased drawing renders
+    // 1 or 2 wide by position: the grid and frames take whole device pixels, the same everywhere.
+    QPen hairline(Qt::black, std::max(1.0, std::round(p.device()->devicePixelRatioF())));
+    hairline.setCosmetic(true);
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(11);
     p.setFont(font);
@@ -127,7 +131,7 @@ void TrafficChart::Draw(QPainter& p, QSize size) const {
         for (const ChartSeries& s : series_)
             width += 28 + fm.horizontalAdvance(s.title) + 10;
         QRect box((size.width() - width) / 2, 4, width, LegendHeight - 6);
-        p.setPen(Qt::black);
+        p.setPen(hairline);
         p.setBrush(Qt::white);
         p.drawRect(box);
         int x = box.left() + 6;
@@ -163,13 +167,13 @@ void TrafficChart::Draw(QPainter& p, QSize size) const {
     };
 
     // Grid on the back wall (and across the floor and the left wall in 3D), with the rate labels.
-    p.setPen(QPen(Qt::black, 1));
+    p.setPen(hairline);
     p.setBrush(Qt::NoBrush);
     const bool leftSteps = leftStep_ > 0 && leftMax_ / leftStep_ <= MaxGridLines;
     for (int i = 0; leftSteps ? i * leftStep_ <= leftMax_ : i < 2; ++i) {
         const double value = leftSteps ? i * leftStep_ : i * leftMax_;
         const double yb = py(value, back);
-        p.setPen(QPen(Qt::black, 1));
+        p.setPen(hairline);
         p.drawLine(QPointF(back.left(), yb), QPointF(back.right(), yb));
         if (view3D_) p.drawLine(QPointF(front.left(), py(value, front)), QPointF(back.left(), yb));
         p.setPen(Qt::white);
@@ -177,7 +181,7 @@ void TrafficChart::Draw(QPainter& p, QSize size) const {
                    Qt::AlignRight | Qt::AlignVCenter, ValueText(value));
     }
     if (xSpan > 0 && xSpan <= MaxGridLines) {
-        p.setPen(QPen(Qt::black, 1));
+        p.setPen(hairline);
         for (double x = std::ceil(bottomMin_); x <= bottomMax_; x += 1) {
             p.drawLine(QPointF(px(x, back), back.top()), QPointF(px(x, back), back.bottom()));
             if (view3D_)

@@ -1,15 +1,20 @@
 #include "FakeAgent.h"
 
+#include <chrono>
+#include <cstdlib>
+#include <stdexcept>
+
+#ifdef _WIN32
+#include <ws2tcpip.h>
+#else
 #include "Process.h"
 
 #include <arpa/inet.h>
-#include <chrono>
-#include <cstdlib>
 #include <netinet/in.h>
 #include <poll.h>
-#include <stdexcept>
 #include <sys/socket.h>
 #include <unistd.h>
+#endif
 
 namespace fake {
 
@@ -82,6 +87,35 @@ int32_t PduTag(const std::string& datagram) {
     return snmp::ReadItem(datagram, pos).tag;
 }
 
+#ifdef _WIN32
+// Winsock counterparts of what the POSIX build takes from Process.cpp and the C library; a
+// socket handle fits an int (Windows keeps them below 2^32).
+int poll(pollfd* fds, unsigned long n, int timeoutMs) {
+    return WSAPoll(fds, n, timeoutMs);
+}
+void close(int fd) {
+    closesocket(static_cast<SOCKET>(fd));
+}
+int BoundUdpSocket(const std::string& ip, int& port) {
+    WSADATA data; // counted: one per agent is harmless
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return -1;
+    const SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+    if (s == INVALID_SOCKET) return -1;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    int len = sizeof addr;
+    if (inet_pton(AF_INET, ip.c_str(), &addr.sin_addr) == 1 &&
+        bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+        getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
+        port = ntohs(addr.sin_port);
+        return static_cast<int>(s);
+    }
+    closesocket(s);
+    return -1;
+}
+#endif
+
 // A UDP socket on 127.0.0.1 and a port the system picks.
 int BindLoopback(uint16_t& port) {
     int picked = 0;
@@ -152,7 +186,9 @@ void FakeAgent::Ignore(const std::string& oid) {
 std::string FakeAgent::Forward(const std::string& datagram) {
     sendto(otherFd_, datagram.data(), datagram.size(), 0,
            reinterpret_cast<const sockaddr*>(&upstream_), sizeof upstream_);
-    pollfd p{otherFd_, POLLIN, 0};
+    pollfd p{};
+    p.fd = otherFd_;
+    p.events = POLLIN;
     std::string reply(65536, '\0');
     const ssize_t got = poll(&p, 1, 2000) > 0 ? recv(otherFd_, reply.data(), reply.size(), 0) : -1;
     reply.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
@@ -182,7 +218,9 @@ std::vector<Request> FakeAgent::Requests() const {
 void FakeAgent::Run() {
     std::string buffer(65536, '\0');
     while (!stop_) {
-        pollfd p{fd_, POLLIN, 0};
+        pollfd p{};
+        p.fd = fd_;
+        p.events = POLLIN;
         // Short slices so the destructor never waits long for the thread.
         if (poll(&p, 1, 20) <= 0) continue;
         sockaddr_in from{};

@@ -13,7 +13,11 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#ifdef _WIN32
+#include <winsock2.h>
+#else
 #include <netinet/in.h>
+#endif
 #include <set>
 #include <string>
 #include <thread>

@@ -10,6 +10,9 @@
 #include <string>
 #include <thread>
 #include <vector>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 using fake::Behaviour;
 using fake::FakeAgent;
@@ -205,7 +208,13 @@ TEST(SendRequest, RequestThatCannotGoOutFailsWithoutSending) {
     foreign.LocalInterface = "192.0.2.1";
     Aim(unresolved, agent, 200, kSysDescr);
     unresolved.TargetPort = "no-such-service-here";
-    for (TSNMPSend* send : {&foreign, &unresolved}) {
+    std::vector<TSNMPSend*> cases{&foreign, &unresolved};
+#ifdef _WIN32
+    // Wine lets a socket bind an address the host lacks; Windows refuses (WSAEADDRNOTAVAIL).
+    if (GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr)
+        cases.erase(cases.begin());
+#endif
+    for (TSNMPSend* send : cases) {
         EXPECT_FALSE(send->SendRequest());
         EXPECT_NE(send->LastError(), 0);
         EXPECT_NE(send->LastError(), SocketTimedOut);
