@@ -10,8 +10,18 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cstdio>
+#ifdef __linux__
+#include <sys/auxv.h>
+#include <sys/prctl.h>
+#endif
 
 int main(int argc, char** argv) {
+#ifdef __linux__
+    // Started with the capability to bind port 514: the kernel ignores library-path variables,
+    // but keeps the process dumpable when no user id changes. A core of a privileged process is
+    // not to be left behind, nor its memory readable by others of the same user.
+    if (getauxval(AT_SECURE) != 0) prctl(PR_SET_DUMPABLE, 0);
+#endif
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
     QCoreApplication::setApplicationName(QStringLiteral("LineScope"));
