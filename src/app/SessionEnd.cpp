@@ -36,10 +36,10 @@ void Handle(void (*handler)(int)) {
 namespace app {
 
 SessionEnd::SessionEnd(QObject* parent) : QObject(parent) {
-    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { emit Ending(false); });
 #ifdef Q_OS_UNIX
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, pipeFds) != 0) return;
     notifier_ = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
+    notifier_->setEnabled(false);
     connect(notifier_, &QSocketNotifier::activated, this, [this] {
         char bytes[16];
         while (::read(pipeFds[0], bytes, sizeof bytes) > 0) {
@@ -48,6 +48,11 @@ SessionEnd::SessionEnd(QObject* parent) : QObject(parent) {
     });
     Handle(OnSignal);
 #endif
+}
+
+void SessionEnd::Listen() {
+    connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { emit Ending(false); });
+    if (notifier_ != nullptr) notifier_->setEnabled(true);
 }
 
 SessionEnd::~SessionEnd() {

@@ -15,8 +15,12 @@ class SessionEnd final : public QObject {
 
 public:
     // One per process: it owns the SIGTERM and SIGHUP handlers while it lives.
+    // Catches the signals at once; they wait in the self-pipe until Listen.
     explicit SessionEnd(QObject* parent = nullptr);
     ~SessionEnd() override;
+
+    // Starts reporting Ending, once its receiver is connected; a signal caught before waits.
+    void Listen();
 
 signals:
     // `quit`: the program is to end after saving (a signal); false when the session manager only

@@ -54,21 +54,38 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    // Installed before the window starts its syslog server and fetches: a signal that comes
-    // meanwhile waits in the self-pipe for the event loop instead of killing the program unsaved.
+    // Caught before the window starts its syslog server and fetches, so a signal never kills the
+    // program unsaved. One that comes while the window is still being built (waiting in a
+    // start-up message box, say) ends that wait, and the program ends once the window is built.
     app::SessionEnd session;
+    TForm1* window = nullptr;
+    bool endOnceBuilt = false;
+    QObject::connect(&session, &app::SessionEnd::Ending, qApp, [&window, &endOnceBuilt](bool quit) {
+        if (window == nullptr) {
+            if (quit) {
+                endOnceBuilt = true;
+                QCoreApplication::exit(0); // leaves any nested event loop of the start-up
+            }
+            return;
+        }
+        // A signal ends the program once saved; the session manager only asks to save.
+        window->WMQueryEndSession();
+        if (quit) QApplication::quit();
+    });
+    session.Listen();
+
     core::SystemClock clock;
     core::SystemSounds sounds([](core::Sound) { QApplication::beep(); });
     app::OverrideCursor cursor;
     app::CriticalMessageBoxes messages;
     app::SaveDialog saveDialog;
     TForm1 form({clock, sounds, cursor, messages, saveDialog, static_cast<uint16_t>(port)});
+    window = &form;
+    if (endOnceBuilt) {
+        form.WMQueryEndSession();
+        return 0;
+    }
     if (form.ShowOnStart()) form.show(); // minimised already when asked to start so
     QObject::connect(&instance, &app::SingleInstance::Activated, &form, &TForm1::TrayIconCallBack);
-    // A signal ends the program once saved; the session manager only asks to save.
-    QObject::connect(&session, &app::SessionEnd::Ending, &form, [&form](bool quit) {
-        form.WMQueryEndSession();
-        if (quit) QApplication::quit();
-    });
     return QApplication::exec();
 }
