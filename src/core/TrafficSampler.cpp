@@ -1,24 +1,18 @@
 #include "TrafficSampler.h"
 
+#include "Codec.h"
+
 #include <limits>
 
 namespace core {
 
 std::optional<int64_t> CounterReading(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-    if (i >= text.size() || text[i] < '0' || text[i] > '9') return std::nullopt;
-    // A Counter64 above the signed range is not expected from the router; it is held at the top.
-    constexpr int64_t top = std::numeric_limits<int64_t>::max();
-    int64_t value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        const int digit = text[i] - '0';
-        value = value > (top - digit) / 10 ? top : value * 10 + digit;
-    }
-    return negative ? -value : value;
+    // A reading is a value text with a number at its front; any other (an unanswered "NULL")
+    // is no reading at all, where the leading-integer reader would say 0.
+    std::size_t at = text.find_first_not_of(" \t");
+    if (at != std::string_view::npos && (text[at] == '+' || text[at] == '-')) ++at;
+    if (at >= text.size() || text[at] < '0' || text[at] > '9') return std::nullopt;
+    return snmp::LeadingInteger(text);
 }
 
 int64_t RateKbps(int64_t octets, int intervalSeconds) {

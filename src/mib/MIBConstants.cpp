@@ -4,8 +4,9 @@
 // other translation units may read the tables during their own static initialisation.
 #include "MIBConstants.h"
 
+#include "Codec.h"
+
 #include <cstdint>
-#include <limits>
 
 namespace mib {
 
@@ -503,33 +504,9 @@ constinit const std::string_view TcpConnStateText[13] = {"0",
                                                          "timeWait(11)",
                                                          "deleteTCB(12)"};
 
-namespace {
-
-// A value text read as a whole number: leading blanks, an optional sign, then decimal digits up
-// to the first other character; 0 when no digit follows. Saturates instead of overflowing, so
-// a huge counter can never wrap round into a small table index.
-int64_t WholeNumber(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        negative = text[i] == '-';
-        ++i;
-    }
-    constexpr int64_t limit = std::numeric_limits<int64_t>::max();
-    int64_t n = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        const int digit = text[i] - '0';
-        n = n > (limit - digit) / 10 ? limit : n * 10 + digit;
-    }
-    return negative ? -n : n;
-}
-
-} // namespace
-
 std::string EnumLookup(std::span<const std::string_view> table, std::string_view value) {
-    const int64_t n = WholeNumber(value);
+    // Saturating, so a huge number can never wrap round into a small table index.
+    const int64_t n = snmp::LeadingInteger(value);
     if (n >= 0 && static_cast<uint64_t>(n) < table.size()) return std::string(table[n]);
     return std::string(value);
 }
