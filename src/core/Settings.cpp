@@ -42,6 +42,14 @@ constexpr bool GraphInterval(int32_t v) {
 constexpr bool GraphScaleValue(int32_t v) {
     return v >= 0;
 }
+// A burst of no errored seconds would be an event at every sample.
+constexpr bool HistoryBurst(int32_t v) {
+    return v > 0;
+}
+// The graph page's five views and the history's five spans.
+constexpr bool HistoryView(int32_t v) {
+    return v >= 0 && v <= 4;
+}
 
 constexpr SettingInfo kTable[] = {
     {"IPAddress", &Settings::IPAddress},
@@ -78,8 +86,14 @@ constexpr SettingInfo kTable[] = {
     {"GraphInValue", &Settings::GraphInValue},
     {"GraphInPoint", &Settings::GraphInPoint},
     {"GraphScale", &Settings::GraphScale, GraphScaleValue},
+    {"HistoryInt", &Settings::HistoryInt, GraphInterval},
+    {"HistorySnrMin", &Settings::HistorySnrMin},
+    {"HistoryEsBurst", &Settings::HistoryEsBurst, HistoryBurst},
+    {"HistoryNotify", &Settings::HistoryNotify},
+    {"GraphShow", &Settings::GraphShow, HistoryView},
+    {"GraphSpan", &Settings::GraphSpan, HistoryView},
 };
-static_assert(std::size(kTable) == 32);
+static_assert(std::size(kTable) == OriginalSettingsCount + 6);
 
 // An integer as stored: a number (the registry's DWORD), or text holding only a decimal number
 // (the Linux file, where everything is text).

@@ -1,5 +1,6 @@
-// The settings record: 32 values with their store names, types and defaults, kept in one table so
-// that reading, writing and defaults are loops, never 32 copies.
+// The settings record: its values with their store names, types and defaults, kept in one table so
+// that reading, writing and defaults are loops, never copies per value. The first 32 are the
+// original ones; the line history's keys follow them, in store order.
 #pragma once
 
 #include <QString>
@@ -44,6 +45,16 @@ struct Settings {
     bool GraphInValue = false;
     bool GraphInPoint = false;
     int32_t GraphScale = 0;
+    // Line history: seconds between samples (0: not recorded), the SNR margin in tenths of a dB
+    // below which an event is noted, the rise in errored seconds between two samples that counts
+    // as a burst, desktop notifications of events, and what the graph page shows (0 the live
+    // traffic, 1..4 a history view) over which span (0..4: 1 h, 24 h, 7 d, 30 d, 1 y).
+    int32_t HistoryInt = 60;
+    int32_t HistorySnrMin = 30;
+    int32_t HistoryEsBurst = 10;
+    bool HistoryNotify = true;
+    int32_t GraphShow = 0;
+    int32_t GraphSpan = 1;
 
     Settings();
 };
@@ -58,7 +69,8 @@ struct SettingInfo {
     std::variant<QString Settings::*, bool Settings::*, int32_t Settings::*> member;
     bool (*accepts)(int32_t) = nullptr; // integers only; null: any 32-bit value
 };
-std::span<const SettingInfo> SettingsTable(); // all 32, in store order
+std::span<const SettingInfo> SettingsTable();            // all of them, in store order
+inline constexpr std::size_t OriginalSettingsCount = 32; // the first ones, as they always were
 
 // One argument of a desktop entry's Exec line, as a launcher splits and expands it back into
 // `program` whatever blanks, quotes, '$', '%' or backslashes it holds.
@@ -81,11 +93,11 @@ public:
 
     // Loads every value into `settings` (a fresh record: its values are the defaults). A missing
     // value, or one of the wrong type or out of range, keeps the default; a missing one is
-    // written back so a first start creates all 32. False when the store cannot be read (the
+    // written back so a first start creates them all. False when the store cannot be read (the
     // record is left as it was) or the write-back failed. A file that cannot be read or parsed
     // is kept beside the store as <file>.bad and Problem() says so.
     bool ReadOptionsFromReg(Settings& settings);
-    // Writes all 32 values atomically; false when they did not reach the store or when the
+    // Writes all values atomically; false when they did not reach the store or when the
     // file found at start-up could neither be read nor moved aside (it is never overwritten).
     bool WriteOptionsToReg(const Settings& settings);
     // Adds ("Corvane LineScope", the running program's full path) or removes the autostart entry.

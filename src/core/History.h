@@ -1,0 +1,111 @@
+// The line history's vocabulary: what one sample of the line holds, the events two samples in a
+// row can reveal, and the texts events are told with. Shared by the recorder, the store, the
+// views and the export; knows nothing of SNMP transport or SQL.
+#pragma once
+
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace core::history {
+
+// One recorded quantity. Line objects are read at the ADSL interface's index, as the ADSL page
+// reads them; the WAN octets at the WAN's 64-bit counters' index; sysUpTime is a scalar.
+enum class Index { Scalar, Adsl, WanIfx };
+
+struct Column {
+    std::string_view name; // the MIB object's name: database column and CSV heading
+    std::string_view oid;  // below 1.3.6.1.2.1, without the index
+    Index index;
+    // A counter only grows (until the router restarts): its hourly roll-up keeps the last value
+    // as its maximum, and the views show its rise per sample rather than its level.
+    bool counter;
+};
+
+// The columns in store order. The exchange end (ATU-C) has Lols and Inits, the modem end (ATU-R)
+// has neither.
+enum Col : int {
+    AtucCurrSnrMgn,
+    AtucCurrAtn,
+    AtucCurrAttainableRate,
+    AtucCurrOutputPwr,
+    AtucCurrStatus, // the status bitmap's first octet: 0x80 noDefect, lower bits defects
+    AtucChanCurrTxRate,
+    AtucPerfLofs,
+    AtucPerfLoss,
+    AtucPerfLols,
+    AtucPerfLprs,
+    AtucPerfESs,
+    AtucPerfInits,
+    AtucChanReceivedBlks,
+    AtucChanTransmittedBlks,
+    AtucChanCorrectedBlks,
+    AtucChanUncorrectBlks,
+    AturCurrSnrMgn,
+    AturCurrAtn,
+    AturCurrAttainableRate,
+    AturCurrOutputPwr,
+    AturCurrStatus,
+    AturChanCurrTxRate,
+    AturPerfLofs,
+    AturPerfLoss,
+    AturPerfLprs,
+    AturPerfESs,
+    AturChanReceivedBlks,
+    AturChanTransmittedBlks,
+    AturChanCorrectedBlks,
+    AturChanUncorrectBlks,
+    SysUpTime, // hundredths of a second
+    WanInOctets,
+    WanOutOctets,
+    ColumnCount
+};
+
+std::span<const Column> Columns(); // ColumnCount entries, in Col order
+
+// The status octet's noDefect bit; any other bit set is a defect.
+inline constexpr int64_t NoDefect = 0x80;
+[[nodiscard]] constexpr bool IsDefect(int64_t status) {
+    return (status & ~NoDefect) != 0;
+}
+
+// One reading of the line. A value the router did not give (it lacks the object, or the reply
+// did not carry it) is nothing, never 0.
+struct Sample {
+    int64_t time = 0; // seconds since the epoch, UTC
+    std::array<std::optional<int64_t>, ColumnCount> values{};
+
+    [[nodiscard]] const std::optional<int64_t>& operator[](Col c) const { return values[c]; }
+    std::optional<int64_t>& operator[](Col c) { return values[c]; }
+};
+
+enum class EventKind : int { Resync = 1, LineDown = 2, Restart = 3, LowMargin = 4, ErrorBurst = 5 };
+inline constexpr int EventKindCount = 5;
+
+struct Event {
+    int64_t time = 0; // seconds since the epoch, UTC: the sample that revealed it
+    EventKind kind = EventKind::Resync;
+    QString detail; // what changed, e.g. "ATU-C rate 8128 -> 6144 kbit/s, Inits 3 -> 4"
+};
+
+// "Resync", "Line down", "Router restart", "Low SNR margin", "Errored seconds burst".
+QString EventName(EventKind kind);
+
+struct Thresholds {
+    int64_t snrMinTenths = 30; // a margin falling below this is an event
+    int64_t esBurst = 10;      // a rise in errored seconds of at least this is an event
+};
+
+// The events `now` reveals against the sample before it, at most one of each kind, in kind
+// order, each timed at now.time. A comparison needs both values; a missing one reveals nothing.
+std::vector<Event> Compare(const Sample& before, const Sample& now, const Thresholds& limits);
+
+// The event as one line of the log view and file, in the style of the syslog server's own
+// announcements: "**** Line event: Resync on <long date> at <long time>: <detail> ****".
+QString EventLogLine(const Event& event);
+
+} // namespace core::history
