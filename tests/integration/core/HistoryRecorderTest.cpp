@@ -8,6 +8,8 @@
 #include "FakeAgent.h"
 
 #include <gtest/gtest.h>
+#include <map>
+#include <tuple>
 
 using namespace core::history;
 using Values = std::vector<std::optional<snmp::TSNMPMib>>;
@@ -89,29 +91,58 @@ TEST(HistoryRecorder, RequestAndReplyFitOneUnfragmentedDatagram) {
     EXPECT_LE(reply.Encode().size(), 1472u);
 }
 
-TEST(HistoryRecorder, SampleOfTheSimulatedRouterInOneRequest) {
-    ASSERT_NE(SharedSimulatedRouter(), nullptr);
-    Harness h(SharedSimulatedRouter()->Address(), true);
+TEST(HistoryRecorder, MovingLineSampledInOneRequestEachEventOnce) {
+    const SimulatedRouter* router = SharedSimulatedRouter();
+    ASSERT_NE(router, nullptr);
+    Harness h(router->Address(), true, SimulatedRouter::MovingCommunity);
     h.stats.AdslIfIndex = "3";
     h.stats.WanIfxIndex = "7";
     HistoryRecorder recorder(h.query, h.stats, h.settings, h.clock);
-    const auto first = recorder.Take();
-    ASSERT_TRUE(first);
-    EXPECT_EQ(recorder.LastRequests(), 1);
-    const Sample& s = first->sample;
-    EXPECT_EQ(s.time, h.clock.Now().toSecsSinceEpoch());
-    const std::pair<Col, int64_t> expected[] = {
-        {AtucCurrSnrMgn, 61},         {AturCurrSnrMgn, 120},
-        {AtucCurrAtn, 315},           {AtucCurrStatus, 0x08},
-        {AturCurrStatus, NoDefect},   {AtucChanCurrTxRate, 8128000},
-        {AturChanCurrTxRate, 448000}, {AtucCurrAttainableRate, 10240000}};
-    for (const auto& [col, value] : expected)
-        EXPECT_EQ(s[col], value) << Columns()[col].name;
-    EXPECT_TRUE(s[SysUpTime] && s[WanInOctets] && s[WanOutOctets]);
-    EXPECT_TRUE(first->events.empty());
-    const auto second = recorder.Take(); // the same line: nothing to tell
-    ASSERT_TRUE(second);
-    EXPECT_TRUE(second->events.empty());
+    // Each step against the one before: the events it reveals, in kind order.
+    const std::map<int, std::vector<EventKind>> revealed = {
+        {SimulatedRouter::StepLowMargin, {EventKind::LowMargin, EventKind::ErrorBurst}},
+        {SimulatedRouter::StepLineDown, {EventKind::LineDown}},
+        {SimulatedRouter::StepResync, {EventKind::Resync}},
+        {SimulatedRouter::StepRestart, {EventKind::Restart}}};
+    std::map<int, Sample> samples;
+    for (int step = 0; step < SimulatedRouter::MovingSteps; ++step) {
+        ASSERT_TRUE(router->SelectStep(step));
+        const auto reading = recorder.Take();
+        ASSERT_TRUE(reading);
+        EXPECT_EQ(recorder.LastRequests(), 1);
+        std::vector<EventKind> kinds;
+        for (const Event& event : reading->events)
+            kinds.push_back(event.kind);
+        const auto it = revealed.find(step);
+        EXPECT_EQ(kinds, it == revealed.end() ? std::vector<EventKind>{} : it->second) << step;
+        samples[step] = reading->sample;
+    }
+    const Sample& normal = samples[SimulatedRouter::StepNormal];
+    EXPECT_EQ(normal.time, h.clock.Now().toSecsSinceEpoch());
+    const Sample& down = samples[SimulatedRouter::StepLineDown];
+    const Sample& resync = samples[SimulatedRouter::StepResync];
+    const std::tuple<const Sample*, Col, std::optional<int64_t>> expected[] = {
+        {&normal, AtucCurrSnrMgn, 61},
+        {&normal, AturCurrSnrMgn, 120},
+        {&normal, AtucCurrAtn, 315},
+        {&normal, AtucCurrStatus, NoDefect},
+        {&normal, AtucCurrAttainableRate, 10240000},
+        {&normal, AturCurrOutputPwr, 125},
+        {&normal, AtucPerfESs, 37},
+        {&normal, AturPerfESs, 12},
+        {&normal, AtucChanCorrectedBlks, 1234},
+        {&normal, AturChanUncorrectBlks, 789},
+        {&normal, SysUpTime, 104914700},
+        {&down, AtucCurrStatus, 0x20},
+        {&down, AturCurrStatus, 0x20},
+        {&down, AtucCurrSnrMgn, std::nullopt},
+        {&down, AturChanCurrTxRate, std::nullopt},
+        {&resync, AtucChanCurrTxRate, 6144000},
+        {&resync, AturChanCurrTxRate, 384000},
+        {&resync, AtucPerfInits, 4}};
+    for (const auto& [sample, col, value] : expected)
+        EXPECT_EQ((*sample)[col], value) << Columns()[col].name;
+    EXPECT_TRUE(normal[WanInOctets] && normal[WanOutOctets]);
 }
 
 TEST(HistoryRecorder, ObjectsTheAgentLacksOrNoIndexNamesAreMissingNotZero) {
