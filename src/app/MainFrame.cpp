@@ -2,6 +2,7 @@
 // the radio-style button groups, hints and the auto-refresh timer.
 #include "Artwork.h"
 #include "ImageList.h"
+#include "LineHistory.h"
 #include "Main.h"
 #include "Panel.h"
 #include "RazCell.h"
@@ -68,6 +69,7 @@ TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
     BuildSysLogPage();
     BuildGraphPage();
     BuildAboutPage();
+    BuildHistory();
     ConnectHandlers();
     FormCreate();
 }
@@ -162,6 +164,7 @@ void TForm1::FormCreate() {
     if (settings_.SLActive) ActivateSysLog();
     SetRefreshTimer();
     RestoreGraphState();
+    StartHistory();
 }
 
 void TForm1::PlaceWindow() {
@@ -177,6 +180,7 @@ void TForm1::PlaceWindow() {
 }
 
 void TForm1::FormCloseQuery() {
+    history_->Stop(); // no sample of a router the window is leaving
     if (!settings_.SLDocked) SaveSysLogWindowPlacement();
     settings_.WinX = x();
     settings_.WinY = y();

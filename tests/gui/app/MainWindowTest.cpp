@@ -4,6 +4,8 @@
 // auto-refresh of the General page.
 #include "Agents.h"
 #include "FakeAgent.h"
+#include "HistoryStore.h"
+#include "LineHistory.h"
 #include "Main.h"
 #include "RazCell.h"
 #include "RollOverBtn.h"
@@ -24,6 +26,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -521,6 +524,29 @@ private slots:
         w.click("SystemBtnSet1");
         QTest::qWait(1500);
         QCOMPARE(other.RequestCount(), 0);
+    }
+
+    void lineHistoryStartsOneIntervalAfterStartUp() {
+        fake::FakeAgent relay; // in front of the simulated router, to see what is sent
+        relay.ForwardTo(router_.Address());
+        WriteProfile(QString::fromStdString(relay.Address()), {{QStringLiteral("HistoryInt"), 2}});
+        Window w;
+        QSignalSpy written(w.form->LineHistory(), &app::LineHistory::SampleWritten);
+        const int started = relay.RequestCount();
+        QTest::qWait(1500);
+        QCOMPARE(relay.RequestCount(), started);
+        QTRY_COMPARE_WITH_TIMEOUT(relay.RequestCount(), started + 1, 2000);
+        const fake::Request read = relay.Requests().back();
+        QCOMPARE(read.oids.size(), std::size_t(core::history::ColumnCount));
+        QCOMPARE(read.oids.front(), Prefix + "10.94.1.1.2.1.4.3");
+        QCOMPARE(read.oids.back(), Prefix + "31.1.1.1.10.7");
+        // Stored by the writer thread where a history view reads it.
+        QTRY_COMPARE(written.size(), 1);
+        core::history::HistoryStore store(core::history::HistoryStore::DefaultFileName(),
+                                          core::history::HistoryStore::Mode::Read);
+        QVERIFY(store.Open() && store.Last());
+        QCOMPARE(store.Last()->values[core::history::AtucCurrSnrMgn], 61);
+        QVERIFY(w.messages.errors.isEmpty());
     }
 
     void trafficGraph() {
