@@ -37,6 +37,10 @@ public:
     // the router (a sample of an outage would only tell that it had no values).
     std::optional<Reading> Take();
 
+    // The next sample is compared with nothing: the router it would be compared with may be
+    // another one.
+    void Forget() { previous_.reset(); }
+
     // Requests the last Take sent.
     [[nodiscard]] int LastRequests() const { return lastRequests_; }
 
