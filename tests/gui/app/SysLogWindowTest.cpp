@@ -104,11 +104,10 @@ private slots:
         w.form->TellLineEvent(event);
         QCOMPARE(w.lines().last(), core::history::EventLogLine(event));
         w.click("OptionsBtnSLActive");
-        w.form->TellLineEvent(event);
+        w.form->TellLineEvent(event); // the server is off: nothing
         QCOMPARE(FileLines(path("b.log")).mid(1, 2).join('|'),
                  core::history::EventLogLine(event) + "|" + w.lines().last());
         QVERIFY(w.lines().last().startsWith("**** SysLog server disabled on "));
-        QCOMPARE(FileLines(path("b.log")).size(), 4);
         for (int i = 0; i < 5001; ++i)
             w.form->AddSysLogEntry(QString::number(i), true, false);
         QCOMPARE(w.memo()->blockCount(), 5000);

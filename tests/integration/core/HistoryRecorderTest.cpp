@@ -54,9 +54,7 @@ TEST_P(ManyObjects, SplitOrTrimmedAsTheAgentDemands) {
         relay.NoSuchName(kOids[col]);
     Harness h(relay.Address(), true);
     Values got;
-    int requests = 0;
-    EXPECT_TRUE(h.query.GetMany(kOids, got, &requests));
-    EXPECT_EQ(requests, c.requests);
+    EXPECT_TRUE(h.query.GetMany(kOids, got));
     EXPECT_EQ(relay.RequestCount(), c.requests);
     for (std::size_t i = 0; i < kOids.size(); ++i) {
         const bool refused =
@@ -102,16 +100,26 @@ TEST(HistoryRecorder, MovingLineSampledInOneRequestEachEventOnce) {
         samples.push_back(reading->sample);
     }
     const Sample &normal = samples[0], &down = samples[6], &resync = samples[7];
-    EXPECT_EQ(normal.time, h.clock.Now().toSecsSinceEpoch());
     using Opts = std::vector<std::optional<int64_t>>;
-    EXPECT_EQ((Opts{normal[AtucCurrSnrMgn], normal[AturCurrOutputPwr], normal[AtucPerfESs],
-                    normal[AturChanUncorrectBlks], normal[SysUpTime], normal[AtucCurrStatus],
-                    down[AturCurrStatus], down[AtucCurrSnrMgn], resync[AturChanCurrTxRate],
-                    resync[AtucPerfInits]}),
-              (Opts{61, 125, 37, 789, 104914700, NoDefect, 0x20, std::nullopt, 384000, 4}));
+    EXPECT_EQ((Opts{normal.time, normal[AtucCurrSnrMgn], normal[AturCurrOutputPwr],
+                    normal[AtucPerfESs], normal[AturChanUncorrectBlks], normal[SysUpTime],
+                    normal[AtucCurrStatus], down[AturCurrStatus], down[AtucCurrSnrMgn],
+                    resync[AturChanCurrTxRate], resync[AtucPerfInits]}),
+              (Opts{h.clock.Now().toSecsSinceEpoch(), 61, 125, 37, 789, 104914700, NoDefect, 0x20,
+                    std::nullopt, 384000, 4}));
     EXPECT_TRUE(normal[WanInOctets] && normal[WanOutOctets]);
     // An index discovery did not find names nothing to ask for.
     EXPECT_EQ(HistoryRecorder::Oids("0", "")[0] + HistoryRecorder::Oids("", "0")[WanInOctets], "");
+}
+
+TEST(HistoryRecorder, ExceptionValuesAreMissing) {
+    fake::FakeAgent agent; // snmpsim answers noSuchInstance alone
+    agent.Add(Prefix + "1.3.0", "", snmp::tag::NoSuchObject);
+    agent.Add(Prefix + "1.4.0", "", snmp::tag::EndOfMibView);
+    Harness h(agent.Address(), true);
+    Values got;
+    EXPECT_TRUE(h.query.GetMany({Prefix + "1.3.0", Prefix + "1.4.0", Prefix + "1.5.0"}, got));
+    EXPECT_EQ(std::count(got.begin(), got.end(), std::nullopt), 3);
 }
 
 TEST(HistoryRecorder, SilentRouterCostsOneReadAndOneProbeThenNothing) {
@@ -126,12 +134,13 @@ TEST(HistoryRecorder, SilentRouterCostsOneReadAndOneProbeThenNothing) {
 
 TEST(HistoryRecorder, EventThresholdsToTheUnitAndNoBurstAcrossARestart) {
     const Thresholds limits{30, 10};
+    EXPECT_EQ(Said(Compare(Make({{AtucCurrSnrMgn, 30}, {AturPerfESs, 12}, {AturCurrSnrMgn, 31}}),
+                           Make({{AtucCurrSnrMgn, 29}, {AturPerfESs, 22}, {AturCurrSnrMgn, 30}}),
+                           limits)),
+              QStringList({"Low SNR margin: ATU-C SNR margin 3.0 -> 2.9 dB",
+                           "Errored seconds burst: ATU-R ESs +10 (12 -> 22)"}));
     EXPECT_EQ(
-        Said(Compare(Make({{AtucCurrSnrMgn, 30}, {AturPerfESs, 12}, {AturCurrSnrMgn, 29}}),
-                     Make({{AtucCurrSnrMgn, 29}, {AturPerfESs, 22}, {AturCurrSnrMgn, 2}}), limits)),
-        QStringList({"Low SNR margin: ATU-C SNR margin 3.0 -> 2.9 dB",
-                     "Errored seconds burst: ATU-R ESs +10 (12 -> 22)"}));
-    EXPECT_EQ(Said(Compare(Make({{SysUpTime, 500}, {AtucPerfESs, 3}}),
-                           Make({{SysUpTime, 400}, {AtucPerfESs, 40}}), limits)),
-              QStringList({"Router restart: uptime 00:00:05 -> 00:00:04"}));
+        Said(Compare(Make({{SysUpTime, 500}, {AtucPerfESs, 3}, {AturCurrSnrMgn, 29}}),
+                     Make({{SysUpTime, 400}, {AtucPerfESs, 40}, {AturCurrSnrMgn, 2}}), limits)),
+        QStringList({"Router restart: uptime 00:00:05 -> 00:00:04"}));
 }
