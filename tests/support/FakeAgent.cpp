@@ -261,9 +261,7 @@ void FakeAgent::Run() {
             if (!r.oids.empty() && ignored_.count(r.oids[0]) != 0) continue;
             std::string answer;
             if (r.pduType == tag::GetRequest) {
-                std::vector<snmp::TSNMPMib> echo;
-                for (const std::string& oid : r.oids)
-                    echo.push_back({oid, "", tag::Null});
+                const std::vector<snmp::TSNMPMib>& echo = req.VarBinds(); // as asked
                 if (tooBigAbove_ >= 0 && r.oids.size() > static_cast<std::size_t>(tooBigAbove_))
                     answer = Message(r.community, r.id, 1, 0, echo);
                 for (std::size_t i = 0; answer.empty() && i < r.oids.size(); ++i)
