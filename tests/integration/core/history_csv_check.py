@@ -76,6 +76,7 @@ with tempfile.TemporaryDirectory() as home:
     r = export(env, out)
     check(r.returncode == 0 and r.stderr == "", f"export: {r.returncode} {r.stderr!r}")
     names, rows = expected(db)
+    check(max(r[0] for r in rows) == START + 1799 * STEP, "the writer ended before its last sample")
     got = compare(out, names, rows)
     kinds = [g["kind"] for g in got]
     check("hour" in kinds and kinds.index("sample") == kinds.count("hour"), "hours, then samples")
