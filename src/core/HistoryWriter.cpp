@@ -1,0 +1,48 @@
+#include "HistoryWriter.h"
+
+#include "HistoryStore.h"
+
+namespace core::history {
+
+HistoryWriter::HistoryWriter(QString fileName, QObject* parent)
+    : QObject(parent), context_(new QObject) {
+    if (fileName.isEmpty()) fileName = HistoryStore::DefaultFileName();
+    thread_.setObjectName(QStringLiteral("history writer"));
+    context_->moveToThread(&thread_);
+    thread_.start();
+    QMetaObject::invokeMethod(context_, [this, fileName] {
+        store_ = std::make_unique<HistoryStore>(fileName, HistoryStore::Mode::Write);
+        const bool opened = store_->Open();
+        if (!store_->Problem().isEmpty()) Report(store_->Problem());
+        if (!opened) store_.reset();
+    });
+}
+
+HistoryWriter::~HistoryWriter() {
+    // Queued behind every posted sample; the database closes on the thread that opened it.
+    QMetaObject::invokeMethod(context_, [this] {
+        store_.reset();
+        thread_.quit();
+    });
+    thread_.wait();
+    delete context_;
+}
+
+void HistoryWriter::Post(const Sample& sample, std::vector<Event> events) {
+    QMetaObject::invokeMethod(context_, [this, sample, events = std::move(events)] {
+        if (!store_) return;
+        if (!store_->Add(sample, events)) {
+            Report(store_->Problem());
+            return;
+        }
+        QMetaObject::invokeMethod(
+            this, [this, sample, events] { emit Written(sample, events); }, Qt::QueuedConnection);
+    });
+}
+
+void HistoryWriter::Report(const QString& text) {
+    QMetaObject::invokeMethod(
+        this, [this, text] { emit Problem(text); }, Qt::QueuedConnection);
+}
+
+} // namespace core::history

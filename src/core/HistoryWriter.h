@@ -1,0 +1,43 @@
+// The line history's writer: a thread of its own with a Write store opened on it, so a sample's
+// transaction (and the check of the file at start) never holds up the window. Post() hands a
+// sample over and returns at once; the writer answers with Written or Problem.
+#pragma once
+
+#include "History.h"
+
+#include <QObject>
+#include <QString>
+#include <QThread>
+#include <memory>
+#include <vector>
+
+namespace core::history {
+
+class HistoryStore;
+
+class HistoryWriter : public QObject {
+    Q_OBJECT
+public:
+    // Opens `fileName` (HistoryStore::DefaultFileName() when empty) on the writer's thread.
+    explicit HistoryWriter(QString fileName = {}, QObject* parent = nullptr);
+    // Stores everything posted so far, then closes the database and ends the thread.
+    ~HistoryWriter() override;
+
+    void Post(const Sample& sample, std::vector<Event> events);
+
+signals:
+    // After the sample and its events are stored, on the writer's owner's thread.
+    void Written(const core::history::Sample& sample,
+                 const std::vector<core::history::Event>& events);
+    // A file set aside, a database that could not be opened, a sample that could not be stored.
+    void Problem(const QString& text);
+
+private:
+    void Report(const QString& text);
+
+    QThread thread_;
+    QObject* context_;                    // lives on thread_: what is posted runs there
+    std::unique_ptr<HistoryStore> store_; // touched on thread_ only
+};
+
+} // namespace core::history
