@@ -48,6 +48,7 @@ double FileMb(const QString& file) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is measured
     QTemporaryDir dir;
     const int n = 5000;
 

@@ -1,5 +1,6 @@
 #!/usr/bin/python3
-"""Writes data/public.snmprec, the simulated Corvane R62GX that snmpsim serves on loopback.
+"""Writes data/public.snmprec, the simulated Corvane R62GX that snmpsim serves on loopback, and
+data/moving.snmprec with its step snapshots under data/moving/: the same router with a moving line.
 
 Run it after changing a value here, and update README.md where the change shows:
 
@@ -8,7 +9,8 @@ Run it after changing a value here, and update README.md where the change shows:
 snmpsim finds objects by binary search, so the records are written sorted by OID, arc by arc.
 Record format: OID|TAG|VALUE, TAG 2 Integer32, 4 OCTET STRING, 4x hex octets, 6 OID,
 64 IpAddress, 65 Counter32, 66 Gauge32, 67 TimeTicks, 70 Counter64; "TAG:module|options" runs a
-variation module (numeric: a counter that grows with time; writecache: accepts a SetRequest).
+variation module (numeric: a counter that grows with time; writecache: accepts a SetRequest;
+linesteps, ours in variation/: the moving line's steps).
 """
 
 import os

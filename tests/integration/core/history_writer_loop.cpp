@@ -1,5 +1,6 @@
 // history_writer_loop FILE START STEP [COUNT]: posts samples timed START, START + STEP, ...
-// through the history writer, each once the one before is stored, until COUNT are (or forever).
+// through the history writer: COUNT of them at once and ends, or each once the one before is
+// stored, forever.
 #include "HistoryWriter.h"
 #include "HistoryWriterLoop.h"
 
@@ -10,7 +11,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     if (argc < 4) return 2;
     const int64_t start = atoll(argv[2]), step = atoll(argv[3]);
-    const int64_t count = argc > 4 ? atoll(argv[4]) : -1;
+    int64_t count = argc > 4 ? atoll(argv[4]) : -1;
     using namespace core::history;
     HistoryWriter writer(QString::fromLocal8Bit(argv[1]));
     int64_t next = start;
@@ -26,10 +27,12 @@ int main(int argc, char** argv) {
         writer.Post(s, std::move(events));
         next += step;
     };
-    QObject::connect(&writer, &HistoryWriter::Written, [&](const Sample& s) {
-        if (count >= 0 && (s.time - start) / step + 1 >= count) return QCoreApplication::quit();
-        post();
-    });
+    if (count >= 0) { // all at once: the writer stores everything posted before it goes
+        while (count-- > 0)
+            post();
+        return 0;
+    }
+    QObject::connect(&writer, &HistoryWriter::Written, post);
     QObject::connect(&writer, &HistoryWriter::Problem, [](const QString& text) {
         fprintf(stderr, "%s\n", qPrintable(text));
         QCoreApplication::exit(1);
