@@ -3,6 +3,7 @@
 
 #include "Artwork.h"
 #include "Dialogs.h"
+#include "HistoryStore.h"
 #include "Seams.h"
 #include "SessionEnd.h"
 #include "SingleInstance.h"
@@ -10,10 +11,48 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cstdio>
+#include <cstring>
 #ifdef __linux__
 #include <sys/auxv.h>
 #include <sys/prctl.h>
 #endif
+
+namespace {
+
+// `linescope --export-history FILE [--since YYYY-MM-DD]`: the line history as CSV, with no
+// display, window, settings, socket or other instance involved, beside a running LineScope.
+int ExportHistory(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption file(QStringLiteral("export-history"),
+                                  QStringLiteral("Write the line history to FILE as CSV."),
+                                  QStringLiteral("FILE"));
+    const QCommandLineOption since(QStringLiteral("since"),
+                                   QStringLiteral("Export only from this day on."),
+                                   QStringLiteral("YYYY-MM-DD"));
+    parser.addOptions({file, since});
+    auto fail = [](const QString& text) {
+        fprintf(stderr, "linescope: %s\n", qPrintable(text.simplified()));
+        return 1;
+    };
+    if (!parser.parse(QCoreApplication::arguments())) return fail(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
+    std::optional<QDate> from;
+    if (parser.isSet(since)) {
+        const QString text = parser.value(since);
+        from = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
+        if (!from->isValid()) return fail(QStringLiteral("--since wants a date as YYYY-MM-DD"));
+    }
+    core::history::HistoryStore store(core::history::HistoryStore::DefaultFileName(),
+                                      core::history::HistoryStore::Mode::Read);
+    if (!store.Open()) return fail(store.Problem());
+    QString error;
+    if (!store.ExportCsv(parser.value(file), from, error)) return fail(error);
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
 #ifdef __linux__
@@ -22,6 +61,10 @@ int main(int argc, char** argv) {
     // not to be left behind, nor its memory readable by others of the same user.
     if (getauxval(AT_SECURE) != 0) prctl(PR_SET_DUMPABLE, 0);
 #endif
+    for (int i = 1; i < argc; ++i)
+        if (strcmp(argv[i], "--export-history") == 0 ||
+            strncmp(argv[i], "--export-history=", 17) == 0)
+            return ExportHistory(argc, argv);
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
     QCoreApplication::setApplicationName(QStringLiteral("LineScope"));
