@@ -165,8 +165,9 @@ private slots:
         auto* memo = form_->findChild<QPlainTextEdit*>("Memo2");
         const QStringList lines = memo->toPlainText().split(QLatin1Char('\n'));
         QCOMPARE(lines, app::EventLines(events));
-        for (qsizetype i = 1; i < lines.size(); ++i)
-            QVERIFY(events[size_t(i - 1)].time >= events[size_t(i)].time);
+        QVERIFY(events.front().time > events.back().time);
+        QVERIFY(lines.front().startsWith(QLocale().toString(
+            QDateTime::fromSecsSinceEpoch(events.front().time), QLocale::ShortFormat)));
         QCOMPARE(form_->findChild<QLabel*>("Label12")->text(), QStringLiteral("Line events"));
         QCOMPARE(agent_.RequestCount(), sent);
 
