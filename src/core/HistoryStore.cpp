@@ -36,12 +36,25 @@ bool IsCounter(int c) {
     return Columns()[c].counter;
 }
 
-// The sample table's columns after `time`, in Col order.
+QString RiseName(int c) {
+    return Name(c) + QStringLiteral("_rise");
+}
+
+// A counter's rise since the value stored before it (of any earlier sample that had one); a
+// fall (the router restarted) counts as none. Kept with each sample, the views add them up.
+QStringList Rises() {
+    QStringList names;
+    for (int c = 0; c < ColumnCount; ++c)
+        if (IsCounter(c)) names << RiseName(c);
+    return names;
+}
+
+// The sample table's columns after `time`: the values in Col order, then the counters' rises.
 QString SampleColumns() {
     QStringList names;
     for (int c = 0; c < ColumnCount; ++c)
         names << Name(c);
-    return names.join(QLatin1Char(','));
+    return (names + Rises()).join(QLatin1Char(','));
 }
 
 // The hour table's columns after `time` and `samples`: min, avg and max of every column, and a
@@ -57,7 +70,8 @@ QStringList HourColumns() {
 }
 
 // Schema migrations: entry i brings a file from version i to i + 1. Version 1 held the raw
-// samples and the events; version 2 added the hourly roll-ups (and rolls up what is there).
+// samples and the events; version 2 added the counters' rises to the samples and the hourly
+// roll-ups, both filled in for what is there.
 QStringList Version1() {
     QStringList sample;
     for (int c = 0; c < ColumnCount; ++c)
@@ -75,9 +89,12 @@ QStringList Version2() {
     for (const QString& name : HourColumns())
         hour << name + (name.endsWith(QStringLiteral("_avg")) ? QStringLiteral(" REAL")
                                                               : QStringLiteral(" INTEGER"));
-    return {
-        QStringLiteral("CREATE TABLE hour(time INTEGER PRIMARY KEY,samples INTEGER NOT NULL,%1)")
-            .arg(hour.join(QLatin1Char(',')))};
+    QStringList steps;
+    for (const QString& rise : Rises())
+        steps << QStringLiteral("ALTER TABLE sample ADD COLUMN %1 INTEGER").arg(rise);
+    return steps << QStringLiteral(
+                        "CREATE TABLE hour(time INTEGER PRIMARY KEY,samples INTEGER NOT NULL,%1)")
+                        .arg(hour.join(QLatin1Char(',')));
 }
 
 constexpr int kCurrentVersion = 2;
@@ -163,12 +180,65 @@ struct HistoryStore::Impl {
     }
 
     static std::unique_ptr<Impl> Connect(const QString& fileName, bool readOnly);
+    bool LoadLatest();
+    bool FillRises();
     bool RollUp(int64_t upTo);
+
+    // The newest stored value of each counter, what the next sample's rises count from.
+    std::optional<std::array<std::optional<int64_t>, ColumnCount>> latest;
     bool Migrate();
 };
 
-// Rolls up every whole hour before `upTo` not rolled up yet. A counter's rise counts from the
-// sample before the hour, and a fall (the router restarted) counts as nothing.
+bool HistoryStore::Impl::LoadLatest() {
+    latest.emplace();
+    for (int c = 0; c < ColumnCount; ++c) {
+        if (!IsCounter(c)) continue;
+        error.clear();
+        (*latest)[c] = Scalar(QStringLiteral("SELECT %1 FROM sample WHERE %1 IS NOT NULL ORDER BY "
+                                             "time DESC LIMIT 1")
+                                  .arg(Name(c)));
+        if (!error.isEmpty()) {
+            latest.reset();
+            return false;
+        }
+    }
+    return true;
+}
+
+// The rises of samples stored before there were any.
+bool HistoryStore::Impl::FillRises() {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!Run(q, QStringLiteral("SELECT time,%1 FROM sample ORDER BY time").arg(SampleColumns())))
+        return false;
+    QStringList sets;
+    for (const QString& rise : Rises())
+        sets << rise + QStringLiteral("=?");
+    QSqlQuery update(db);
+    if (!update.prepare(QStringLiteral("UPDATE sample SET %1 WHERE time=?").arg(sets.join(',')))) {
+        error = Describe(update.lastError());
+        return false;
+    }
+    std::array<std::optional<int64_t>, ColumnCount> previous{};
+    while (q.next()) {
+        for (int c = 0; c < ColumnCount; ++c) {
+            if (!IsCounter(c)) continue;
+            const std::optional<int64_t> v = IntAt(q, c + 1);
+            update.addBindValue(v && previous[c]
+                                    ? QVariant(qlonglong(std::max<int64_t>(*v - *previous[c], 0)))
+                                    : QVariant());
+            if (v) previous[c] = v;
+        }
+        update.addBindValue(q.value(0));
+        if (!update.exec()) {
+            error = Describe(update.lastError());
+            return false;
+        }
+    }
+    return true;
+}
+
+// Rolls up every whole hour before `upTo` not rolled up yet.
 bool HistoryStore::Impl::RollUp(int64_t upTo) {
     error.clear();
     std::optional<int64_t> from = Scalar(QStringLiteral("SELECT max(time)+3600 FROM hour"));
@@ -182,8 +252,7 @@ bool HistoryStore::Impl::RollUp(int64_t upTo) {
     QSqlQuery q(db);
     q.setForwardOnly(true);
     if (!Run(q,
-             QStringLiteral("SELECT time,%1 FROM sample WHERE time>=coalesce((SELECT max(time) "
-                            "FROM sample WHERE time<?1),?1) AND time<?2 ORDER BY time")
+             QStringLiteral("SELECT time,%1 FROM sample WHERE time>=? AND time<? ORDER BY time")
                  .arg(SampleColumns()),
              {qlonglong(*from), qlonglong(upTo)}))
         return false;
@@ -196,7 +265,6 @@ bool HistoryStore::Impl::RollUp(int64_t upTo) {
         error = Describe(insert.lastError());
         return false;
     }
-    std::array<std::optional<int64_t>, ColumnCount> previous{};
     std::array<Roll, ColumnCount> rolls{};
     int64_t hour = 0;
     int64_t samples = 0;
@@ -224,23 +292,17 @@ bool HistoryStore::Impl::RollUp(int64_t upTo) {
     };
     while (q.next()) {
         const int64_t time = q.value(0).toLongLong();
-        const bool inRange = time >= *from;
-        if (inRange && HourOf(time) != hour) {
+        if (HourOf(time) != hour) {
             if (!flush()) return false;
             hour = HourOf(time);
         }
-        for (int c = 0; c < ColumnCount; ++c) {
-            const std::optional<int64_t> v = IntAt(q, c + 1);
-            if (!v) continue;
-            if (inRange) {
-                rolls[c].Take(*v);
-                if (IsCounter(c) && previous[c])
-                    rolls[c].rise =
-                        rolls[c].rise.value_or(0) + std::max<int64_t>(*v - *previous[c], 0);
-            }
-            previous[c] = v;
+        for (int c = 0, rise = ColumnCount + 1; c < ColumnCount; ++c) {
+            if (const std::optional<int64_t> v = IntAt(q, c + 1)) rolls[c].Take(*v);
+            if (!IsCounter(c)) continue;
+            if (const std::optional<int64_t> r = IntAt(q, rise++))
+                rolls[c].rise = rolls[c].rise.value_or(0) + *r;
         }
-        if (inRange) ++samples;
+        ++samples;
     }
     return flush();
 }
@@ -264,7 +326,7 @@ bool HistoryStore::Impl::Migrate() {
         // Hours that ended before the newest sample are rolled up at once.
         if (ok && v + 1 == 2) {
             const auto newest = Scalar(QStringLiteral("SELECT max(time) FROM sample"));
-            ok = !newest || RollUp(HourOf(*newest));
+            ok = FillRises() && (!newest || RollUp(HourOf(*newest)));
         }
         ok = ok && Run(QStringLiteral("PRAGMA user_version=%1").arg(v + 1));
         if (!ok || !db.commit()) {
@@ -394,15 +456,25 @@ bool HistoryStore::Add(const Sample& sample, std::span<const Event> events) {
         return false;
     }
     const int64_t hour = HourOf(sample.time);
-    bool ok = d.RollUp(hour);
+    bool ok = (d.latest || d.LoadLatest()) && d.RollUp(hour);
+    std::array<std::optional<int64_t>, ColumnCount> latest{};
+    if (d.latest) latest = *d.latest;
     if (ok) {
         QSqlQuery insert(d.db);
-        QStringList marks(ColumnCount + 1, QStringLiteral("?"));
+        QStringList marks(ColumnCount + Rises().size() + 1, QStringLiteral("?"));
         ok = insert.prepare(QStringLiteral("INSERT INTO sample(time,%1) VALUES(%2)")
                                 .arg(SampleColumns(), marks.join(QLatin1Char(','))));
         insert.addBindValue(qlonglong(sample.time));
         for (const auto& v : sample.values)
             insert.addBindValue(v ? QVariant(qlonglong(*v)) : QVariant());
+        for (int c = 0; c < ColumnCount; ++c) {
+            if (!IsCounter(c)) continue;
+            const auto& v = sample.values[c];
+            insert.addBindValue(v && latest[c]
+                                    ? QVariant(qlonglong(std::max<int64_t>(*v - *latest[c], 0)))
+                                    : QVariant());
+            if (v) latest[c] = v;
+        }
         ok = ok && insert.exec();
         if (!ok) d.error = Describe(insert.lastError());
     }
@@ -418,7 +490,10 @@ bool HistoryStore::Add(const Sample& sample, std::span<const Event> events) {
                {qlonglong(hour - RawDays * kDay)}) &&
          d.Run(QStringLiteral("DELETE FROM hour WHERE time<?"), {qlonglong(keep)}) &&
          d.Run(QStringLiteral("DELETE FROM event WHERE time<?"), {qlonglong(keep)});
-    if (ok && d.db.commit()) return true;
+    if (ok && d.db.commit()) {
+        d.latest = latest;
+        return true;
+    }
     problem_ = QStringLiteral("A sample could not be stored: %1.")
                    .arg(ok ? Describe(d.db.lastError()) : d.error);
     d.db.rollback();
@@ -491,10 +566,8 @@ std::vector<ViewPoint> HistoryStore::Series(Col column, int64_t from, int64_t to
             range + QVariantList{qlonglong(std::max(from, split)), qlonglong(to)};
         if (counter)
             collect(QStringLiteral(
-                        "SELECT b,sum(max(d,0)) FROM (SELECT time,(time-?1)/?2 AS b,"
-                        "%1-lag(%1) OVER (ORDER BY time) AS d FROM sample WHERE %1 IS NOT NULL "
-                        "AND time>=coalesce((SELECT max(time) FROM sample WHERE time<?3 AND %1 IS "
-                        "NOT NULL),?3) AND time<?4) WHERE time>=?3 AND d IS NOT NULL GROUP BY b")
+                        "SELECT (time-?1)/?2 AS b,sum(%1_rise) FROM sample WHERE time>=?3 AND "
+                        "time<?4 AND %1_rise IS NOT NULL GROUP BY b")
                         .arg(name),
                     bind);
         else
@@ -602,10 +675,9 @@ bool HistoryStore::ExportCsv(const QString& fileName, std::optional<QDate> since
         while (ok && q.next()) {
             QStringList row{IsoLocal(q.value(0).toLongLong()), QStringLiteral("sample"),
                             QStringLiteral("1")};
-            for (int c = 0; c < ColumnCount; ++c) {
-                row << Field(q.value(c + 1));
-                for (int k = IsCounter(c) ? 4 : 3; k > 0; --k)
-                    row << QString();
+            for (int c = 0, rise = ColumnCount + 1; c < ColumnCount; ++c) {
+                row << Field(q.value(c + 1)) << QString() << QString() << QString();
+                if (IsCounter(c)) row << Field(q.value(rise++));
             }
             file.write(row.join(QLatin1Char(',')).toUtf8() + "\r\n");
         }

@@ -63,9 +63,12 @@ public:
     [[nodiscard]] std::vector<Event> Events(int64_t from, int64_t to) const;
 
     // Writes the CSV export: a header row, then one row per hour of the rolled-up periods and
-    // one per raw sample, oldest first, times in ISO 8601. Only rows from `since` (local
-    // midnight) on when given. False, with the reason in `error`, when the file could not be
-    // written whole.
+    // one per raw sample, oldest first, times in ISO 8601 (local, with the offset). Columns:
+    // time, kind ("hour" or "sample"), samples, then per column <name> (a sample's value),
+    // <name>_min, <name>_avg, <name>_max (an hour's; a counter's max is its last value) and, for
+    // a counter, <name>_rise (its rise in the hour, or since the sample before). Only rows from
+    // `since` (local midnight) on when given. False, with the reason in `error`, when the file
+    // could not be written whole.
     bool ExportCsv(const QString& fileName, std::optional<QDate> since, QString& error) const;
 
 private:

@@ -161,8 +161,9 @@ TEST_F(HistoryStoreTest, MigratesAFileOfTheFirstSchema) {
         ASSERT_TRUE(v1.Exec("CREATE TABLE event(time INTEGER NOT NULL,kind INTEGER NOT NULL,"
                             "detail TEXT NOT NULL)"));
         ASSERT_TRUE(v1.Exec("CREATE INDEX event_time ON event(time)"));
-        ASSERT_TRUE(v1.Exec(QStringLiteral("INSERT INTO sample(time,adslAturCurrAtn) VALUES"
-                                           "(%1,300),(%2,310),(%3,320)")
+        ASSERT_TRUE(v1.Exec(QStringLiteral("INSERT INTO sample(time,adslAturCurrAtn,"
+                                           "adslAturPerfESs) VALUES(%1,300,10),(%2,310,13),"
+                                           "(%3,320,20)")
                                 .arg(H0)
                                 .arg(H0 + 60)
                                 .arg(H0 + 3600)));
@@ -177,8 +178,11 @@ TEST_F(HistoryStoreTest, MigratesAFileOfTheFirstSchema) {
     EXPECT_EQ(store.Events(H0, H0 + 61).at(0).detail, QStringLiteral("x"));
     Peek peek(file);
     EXPECT_EQ(peek.Row("PRAGMA user_version"), QStringList{"2"});
-    EXPECT_EQ(peek.Row("SELECT time,samples,adslAturCurrAtn_avg FROM hour"),
-              QStringList({QString::number(H0), "2", "305"}));
+    EXPECT_EQ(peek.Row("SELECT time,samples,adslAturCurrAtn_avg,adslAturPerfESs_rise FROM hour"),
+              QStringList({QString::number(H0), "2", "305", "3"}));
+    const auto es = store.Series(AturPerfESs, H0, H0 + 7200, 2);
+    ASSERT_EQ(es.size(), 2u);
+    EXPECT_EQ(std::vector<double>({es[0].avg, es[1].avg}), std::vector<double>({3, 7}));
     EXPECT_TRUE(read.Open());
 }
 
