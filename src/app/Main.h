@@ -7,10 +7,12 @@
 // MainData.cpp (filling cells and the data pages' handlers), MainOptions.cpp (the Options page),
 // MainSysLog.cpp (the syslog server's page, its floating window and their handlers),
 // MainGraph.cpp (the traffic graph, its sampling timer and its popup menu), MainTray.cpp (the tray
-// icon, minimising and restoring, the end of the session, the About page).
+// icon, minimising and restoring, the end of the session, the About page), MainHistory.cpp (the
+// line history's recorder and the events it tells).
 #pragma once
 
 #include "Dialogs.h"
+#include "History.h"
 #include "HistoryStore.h"
 #include "PageLayout.h"
 #include "RouterQuery.h"
@@ -39,6 +41,7 @@ class TForm2;
 
 namespace app {
 class HistoryView;
+class LineHistory;
 class Tray;
 } // namespace app
 
@@ -236,6 +239,17 @@ public:
     [[nodiscard]] QAction* GraphMenuItem(const char* name) const;
     [[nodiscard]] core::TrafficSampler& sampler() { return sampler_; }
 
+    // Line history (MainHistory.cpp). Sampling starts once start-up has finished.
+    void StartHistory();
+    void HistorySampled(const core::history::Sample& sample,
+                        const std::vector<core::history::Event>& events);
+    // One event: a line in the log when the server is on, a desktop notification when there is
+    // a tray icon and notifications are on.
+    void TellLineEvent(const core::history::Event& event);
+    // The store could not be used as it was (set aside, or not writable): said once.
+    void HistoryProblem(const QString& problem);
+    [[nodiscard]] app::LineHistory* LineHistory() const { return history_; }
+
     // Access for the other parts of the window and for tests.
     [[nodiscard]] core::Settings& settings() { return settings_; }
     [[nodiscard]] core::RouterQuery& query() { return query_; }
@@ -278,6 +292,9 @@ private:
     // The history for the views, opened read-only once there is one; nullptr until then.
     const core::history::HistoryStore* History();
     void ShowEventLines();
+
+    // Line history (MainHistory.cpp).
+    void BuildHistory();
 
     // Data binding (MainData.cpp).
     void UpdateGroupCells(int group, std::span<const std::string> values);
@@ -341,7 +358,7 @@ private:
     widgets::TrafficChart* chart1_ = nullptr;
     widgets::TrafficChart* historyChart_ = nullptr; // in chart1_'s place while a history view is
     std::unique_ptr<app::HistoryView> historyView_;
-    std::unique_ptr<core::history::HistoryStore> history_;
+    std::unique_ptr<core::history::HistoryStore> historyStore_;
     bool eventsShown_ = false; // the Tables page shows the line events
     QMenu* popupMenu1_ = nullptr;
     widgets::tImageList* imageList1_ = nullptr; // 128 x 32: menu and page buttons
@@ -351,6 +368,8 @@ private:
     app::SysLogView sysLogPage_;
     TForm2* form2_ = nullptr;
     app::Tray* tray_ = nullptr;
+    app::LineHistory* history_ = nullptr;
+    bool historyProblemShown_ = false;
     QStringList sysLogPending_; // lines of the batch being handled, not yet in the view
     // Last, so it stops listening before anything it reads is gone.
     std::unique_ptr<core::SysLogServer> sysLog_;

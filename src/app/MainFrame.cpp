@@ -3,6 +3,7 @@
 #include "Artwork.h"
 #include "HistoryView.h"
 #include "ImageList.h"
+#include "LineHistory.h"
 #include "Main.h"
 #include "Panel.h"
 #include "RazCell.h"
@@ -69,6 +70,7 @@ TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
     BuildSysLogPage();
     BuildGraphPage();
     BuildAboutPage();
+    BuildHistory();
     ConnectHandlers();
     FormCreate();
 }
@@ -163,6 +165,7 @@ void TForm1::FormCreate() {
     if (settings_.SLActive) ActivateSysLog();
     SetRefreshTimer();
     RestoreGraphState();
+    StartHistory();
 }
 
 void TForm1::PlaceWindow() {
@@ -178,6 +181,7 @@ void TForm1::PlaceWindow() {
 }
 
 void TForm1::FormCloseQuery() {
+    history_->Stop(); // no sample of a router the window is leaving
     if (!settings_.SLDocked) SaveSysLogWindowPlacement();
     settings_.WinX = x();
     settings_.WinY = y();

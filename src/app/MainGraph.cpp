@@ -248,13 +248,13 @@ void TForm1::NotifyEvents1Click(QAction* sender) {
 
 const core::history::HistoryStore* TForm1::History() {
     // Read-only: the recorder creates the file; until it has, every look tries again.
-    if (!history_) {
+    if (!historyStore_) {
         auto store = std::make_unique<core::history::HistoryStore>(
             core::history::HistoryStore::DefaultFileName(),
             core::history::HistoryStore::Mode::Read);
-        if (store->Open()) history_ = std::move(store);
+        if (store->Open()) historyStore_ = std::move(store);
     }
-    return history_.get();
+    return historyStore_.get();
 }
 
 void TForm1::ShowGraphView() {

@@ -1,5 +1,6 @@
 // The Options page: router address and community, the twelve on/off options, the refresh
 // interval and the syslog file. Changes act at once; they reach the store when the program ends.
+#include "LineHistory.h"
 #include "Main.h"
 #include "RazCell.h"
 #include "RollOverBtn.h"
@@ -92,6 +93,7 @@ void TForm1::TargetChanged(QString& setting, const QString& typed) {
     // The next refresh would otherwise show another device under this router's identity line,
     // and the Set buttons would write to it.
     query_.Disconnect();
+    history_->recorder().Forget();
     ShowRouterAbsent();
 }
 

@@ -24,4 +24,8 @@ void Tray::Remove() {
     icon_ = nullptr;
 }
 
+void Tray::Notify(const QString& title, const QString& text) {
+    if (icon_ != nullptr) icon_->showMessage(title, text, QSystemTrayIcon::Information);
+}
+
 } // namespace app

@@ -6,6 +6,7 @@
 #include <QObject>
 
 class QIcon;
+class QString;
 class QSystemTrayIcon;
 
 namespace app {
@@ -22,6 +23,8 @@ public:
     bool Add(const QIcon& icon);
     void Remove();
     [[nodiscard]] bool Present() const { return icon_ != nullptr; }
+    // A desktop notification from the icon; nothing without one.
+    void Notify(const QString& title, const QString& text);
 
 signals:
     void ActivationRequested();

@@ -1,5 +1,7 @@
 #include "RouterQuery.h"
 
+#include <utility>
+
 namespace core {
 
 namespace {
@@ -13,6 +15,15 @@ bool Exchange(snmp::TSNMPSend& send, std::string_view community, std::string_vie
     send.SetTarget(host);
     send.Timeout = timeout;
     return send.SendRequest();
+}
+
+// Error statuses a multi-object read answers by asking again.
+constexpr int32_t kTooBig = 1;
+constexpr int32_t kNoSuchName = 2;
+
+bool IsException(int32_t type) {
+    return type == snmp::tag::Null || type == snmp::tag::NoSuchObject ||
+           type == snmp::tag::NoSuchInstance || type == snmp::tag::EndOfMibView;
 }
 
 } // namespace
@@ -88,6 +99,67 @@ bool RouterQuery::GetNext(std::string& oid, std::string& value) {
     if (snmp::GetNextStep(send, oid, Community(), value)) return true;
     StillThere();
     return false;
+}
+
+bool RouterQuery::GetMany(const std::vector<std::string>& oids,
+                          std::vector<std::optional<snmp::TSNMPMib>>& values, int* requests) {
+    values.assign(oids.size(), std::nullopt);
+    int sent = 0;
+    bool answered = true;
+    snmp::TSNMPSend send;
+    send.SetTarget(Host());
+    send.Timeout = NormalTimeout;
+    const std::string community = Community();
+    // Positions into `oids` still to ask, one group per request.
+    std::vector<std::vector<std::size_t>> pending(1);
+    for (std::size_t i = 0; i < oids.size(); ++i)
+        pending.front().push_back(i);
+    while (RouterPresent && !pending.empty()) {
+        const std::vector<std::size_t> group = std::move(pending.back());
+        pending.pop_back();
+        if (group.empty()) continue;
+        snmp::TSNMPRec& q = send.Query;
+        q.Clear();
+        // A fresh id per request, so a late answer to the previous one is not taken for this.
+        q.ID = static_cast<int32_t>(static_cast<uint32_t>(q.ID) + 1u);
+        q.Community = community;
+        q.PDUType = snmp::tag::GetRequest;
+        for (std::size_t i : group)
+            q.AddVarBind(oids[i], "", snmp::tag::Null);
+        ++sent;
+        if (!send.SendRequest()) {
+            answered = false;
+            if (!StillThere()) break;
+            continue; // the router ignored these objects; they stay missing
+        }
+        const snmp::TSNMPRec& reply = send.Reply;
+        if (reply.ErrorStatus == kTooBig && group.size() > 1) {
+            const auto half = group.begin() + static_cast<std::ptrdiff_t>(group.size() / 2);
+            pending.emplace_back(half, group.end());
+            pending.emplace_back(group.begin(), half);
+            continue;
+        }
+        if (reply.ErrorStatus == kNoSuchName && reply.ErrorIndex >= 1 &&
+            static_cast<std::size_t>(reply.ErrorIndex) <= group.size()) {
+            std::vector<std::size_t> rest = group;
+            rest.erase(rest.begin() + (reply.ErrorIndex - 1));
+            pending.push_back(std::move(rest));
+            continue;
+        }
+        if (reply.ErrorStatus != 0) continue; // any other error: nothing of this group is known
+        for (std::size_t k = 0; k < group.size(); ++k) {
+            const std::string& oid = oids[group[k]];
+            // Agents answer in the order asked; one that does not is searched.
+            const snmp::TSNMPMib* found = nullptr;
+            if (k < static_cast<std::size_t>(reply.VarBindCount()) && reply.VarBind(k).OID == oid)
+                found = &reply.VarBind(k);
+            for (int j = 0; found == nullptr && j < reply.VarBindCount(); ++j)
+                if (reply.VarBind(j).OID == oid) found = &reply.VarBind(j);
+            if (found != nullptr && !IsException(found->ValueType)) values[group[k]] = *found;
+        }
+    }
+    if (requests != nullptr) *requests = sent;
+    return answered && RouterPresent;
 }
 
 snmp::WalkEnd RouterQuery::Walk(std::string_view suffix, std::vector<std::string>& rows,

@@ -14,6 +14,7 @@
 #include "Transport.h"
 
 #include <QString>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +54,15 @@ public:
     // under the same rule. False when nothing acceptable came back.
     bool GetFull(const std::string& oid, std::string& value);
     bool GetNext(std::string& oid, std::string& value);
+    // Reads many full OIDs at once under the same rule, with NormalTimeout: one GetRequest
+    // carrying them all. A tooBig reply splits the request in halves (a single object still too
+    // big is missing); a noSuchName reply drops the object it points at and asks again without
+    // it. values[i] receives the varbind of oids[i], nothing when the router lacks it (an
+    // exception value, NULL) or the request carrying it went unanswered. `requests`, when
+    // given, receives how many requests were sent. False when any request got no acceptable
+    // reply; the probe that follows has then decided whether the router is lost.
+    bool GetMany(const std::vector<std::string>& oids,
+                 std::vector<std::optional<snmp::TSNMPMib>>& values, int* requests = nullptr);
     // Walks the table or column MIBPrefix + suffix under the same rule (a step without an answer
     // ends the walk). Nothing is sent while the router is absent (NoReply).
     snmp::WalkEnd Walk(std::string_view suffix, std::vector<std::string>& rows,

@@ -12,6 +12,7 @@ variation module (numeric: a counter that grows with time; writecache: accepts a
 """
 
 import os
+import shutil
 import sys
 
 MIB2 = "1.3.6.1.2.1"
@@ -123,18 +124,53 @@ for itf in INTERFACES:
 
 # --- ADSL line (ADSL-LINE-MIB), indexed by the adsl interface's ifIndex -----------------------
 ADSL_IF = 3
-ADSL = f"{MIB2}.10.94.1.1"
-# Exchange end (ATU-C): downstream figures. Its status reports lossOfSigQuality (0x08) so the
-# page's wide status cell has something to show; the modem end (ATU-R) reports noDefect (0x80).
-ATUC_PHYS = [(OCTETS, "DSLAM-7731-A14"), (OCTETS, "ALCB"), (OCTETS, "E.38.4.29"),
-             (INTEGER, 61), (GAUGE32, 315), (HEX, "08"), (INTEGER, 198), (GAUGE32, 10240000)]
-ATUR_PHYS = [(OCTETS, "R62GX-0A050C01"), (OCTETS, "CRVN"), (OCTETS, "3.4.2"),
-             (INTEGER, 120), (GAUGE32, 178), (HEX, "80"), (INTEGER, 125), (GAUGE32, 1024000)]
-ATUC_CHAN = [(GAUGE32, 16), (GAUGE32, 8128000), (GAUGE32, 7616000), (GAUGE32, 254)]
-ATUR_CHAN = [(GAUGE32, 8), (GAUGE32, 448000), (GAUGE32, 384000), (GAUGE32, 27)]
-for table, columns in ((2, ATUC_PHYS), (3, ATUR_PHYS), (4, ATUC_CHAN), (5, ATUR_CHAN)):
-    for c, (tag, value) in enumerate(columns, start=1):
-        add(f"{ADSL}.{table}.1.{c}.{ADSL_IF}", tag, value)
+ADSL_ROOT = f"{MIB2}.10.94"
+ADSL = f"{ADSL_ROOT}.1.1"
+ATUC_INV = [(OCTETS, "DSLAM-7731-A14"), (OCTETS, "ALCB"), (OCTETS, "E.38.4.29")]
+ATUR_INV = [(OCTETS, "R62GX-0A050C01"), (OCTETS, "CRVN"), (OCTETS, "3.4.2")]
+INTERLEAVE_DELAY = (16, 8)  # ms, ATU-C and ATU-R channel
+CRC_BLOCK_LENGTH = (254, 27)
+
+
+def adsl_records(line):
+    """The line's objects for one state of the line: `line` holds both ends' values, the ATU-C
+    (exchange end, downstream) first. None leaves an object out, as a line that is down does."""
+    out = []
+
+    def put(table, columns):
+        for c, (tag, value) in enumerate(columns, start=1):
+            if value is not None:
+                out.append((f"{ADSL}.{table}.1.{c}.{ADSL_IF}", tag, str(value)))
+
+    for end, (phys, chan, inv) in enumerate(((2, 4, ATUC_INV), (3, 5, ATUR_INV))):
+        snr, atn, status, pwr, attainable = (line[k][end] for k in
+                                             ("snr", "atn", "status", "pwr", "attainable"))
+        put(phys, inv + [(INTEGER, snr), (GAUGE32, atn), (HEX, f"{status:02x}"),
+                         (INTEGER, pwr), (GAUGE32, attainable)])
+        put(chan, [(GAUGE32, INTERLEAVE_DELAY[end]), (GAUGE32, line["rate"][end]),
+                   (GAUGE32, line["prev_rate"][end]), (GAUGE32, CRC_BLOCK_LENGTH[end])])
+    # Performance counters since the agent's start: adslAtucPerfDataTable (6) and
+    # adslAturPerfDataTable (7); the modem end has neither Lols nor Inits.
+    c, r = line["perf"]
+    put(6, [(COUNTER32, c[k]) for k in ("lofs", "loss", "lols", "lprs", "es", "inits")])
+    put(7, [(COUNTER32, r[k]) for k in ("lofs", "loss", "lprs", "es")])
+    # Channel performance: ReceivedBlks, TransmittedBlks, CorrectedBlks, UncorrectBlks.
+    for table, blocks in zip((10, 11), line["blocks"]):
+        put(table, [(COUNTER32, b) for b in blocks])
+    return out
+
+
+# The router as the public community shows it. The exchange end reports lossOfSigQuality (0x08)
+# so the page's wide status cell has something to show; the modem end reports noDefect (0x80).
+PUBLIC_LINE = dict(
+    snr=(61, 120), atn=(315, 178), status=(0x08, 0x80), pwr=(198, 125),
+    attainable=(10240000, 1024000), rate=(8128000, 448000), prev_rate=(7616000, 384000),
+    perf=(dict(lofs=2, loss=1, lols=0, lprs=0, es=37, inits=3),
+          dict(lofs=1, loss=0, lprs=0, es=12)),
+    blocks=((51234567, 412345678, 1234, 56), (412340000, 51230000, 23456, 789)),
+)
+for record in adsl_records(PUBLIC_LINE):
+    add(*record)
 
 # --- ip group scalars (4.1-4.19, 4.23) --------------------------------------------------------
 add(f"{MIB2}.4.1.0", INTEGER, 1)  # ipForwarding: forwarding
@@ -230,21 +266,109 @@ for addr, port in UDP_LISTENERS:
     add_row(f"{MIB2}.7.5", f"{addr}.{port}", [(IPADDR, addr), (INTEGER, port)])
 
 
+# --- the moving line: community "moving" ------------------------------------------------------
+# The public router whose line changes over a series of steps. The variation module
+# variation/linesteps.py serves sysUpTime and the ADSL subtree from one snapshot file per step;
+# the steps play by the clock, STEP_SECONDS each, until a SetRequest of an INTEGER to the control
+# object picks one (a Get of it tells the current step).
+STEP_SECONDS = 15  # sysUpTime advances by as much from one step to the next
+UPTIME_OID = f"{MIB2}.1.3"
+MOVING_SUBTREES = {UPTIME_OID: "moving/uptime", ADSL_ROOT: "moving/adsl"}
+# In the router maker's enterprise (sysObjectID's), after everything else the router holds.
+STEP_CONTROL = "1.3.6.1.4.1.40917.99.1.0"
+
+
+def moving_steps():
+    """One (note, sysUpTime, line) per step. Each step starts from the one before and changes
+    what its entry names; counters add their rise to the step before's value."""
+    line = dict(PUBLIC_LINE, status=(0x80, 0x80))
+    up = SYS_UPTIME
+    steps = []
+
+    def step(note, uptime=None, reset=False, es=(0, 0), blocks=None, perf_rise=None, **changes):
+        nonlocal line, up
+        up = uptime if uptime is not None else up + STEP_SECONDS * 100
+        line = dict(line, **changes)
+        c, r = (dict(p) for p in line["perf"])
+        if reset:  # the counters start again from 0 with the agent
+            c = dict.fromkeys(c, 0)
+            r = dict.fromkeys(r, 0)
+            c["inits"] = 1
+        c["es"] += es[0]
+        r["es"] += es[1]
+        for (end, name), rise in (perf_rise or {}).items():
+            (c, r)[end][name] += rise
+        line["perf"] = (c, r)
+        base = ((0,) * 4, (0,) * 4) if reset else line["blocks"]
+        rise = blocks or ((2000, 30000, 5, 0), (30000, 2000, 20, 1))
+        line["blocks"] = tuple(tuple(b + d for b, d in zip(base[e], rise[e])) for e in (0, 1))
+        steps.append((note, up, line))
+
+    step("normal: the public line with both ends noDefect", uptime=SYS_UPTIME, es=(0, 0),
+         blocks=((0,) * 4, (0,) * 4))
+    step("margin drifting down", snr=(58, 118), attainable=(10112000, 1024000), es=(1, 0))
+    step("margin drifting down", snr=(52, 117), attainable=(9856000, 1020000), es=(2, 1))
+    step("margin drifting down", snr=(44, 116), attainable=(9472000, 1016000), es=(3, 1))
+    step("margin drifting down", snr=(36, 115), attainable=(9088000, 1012000), es=(4, 1))
+    step("rain: margin below 3 dB, a burst of errored seconds", snr=(27, 112),
+         attainable=(8576000, 1008000), es=(15, 2),
+         blocks=((2000, 30000, 400, 25), (30000, 2000, 1500, 80)))
+    step("line down: lossOfSignal at both ends, line values absent", status=(0x20, 0x20),
+         snr=(None, None), atn=(None, None), pwr=(None, None), attainable=(None, None),
+         rate=(None, None), es=(4, 2), blocks=((0,) * 4, (0,) * 4),
+         perf_rise={(0, "lofs"): 1, (0, "loss"): 1, (0, "lols"): 1, (1, "lofs"): 1,
+                    (1, "loss"): 1})
+    step("resync at a lower rate: noDefect, Inits + 1", status=(0x80, 0x80), snr=(64, 121),
+         atn=(318, 180), pwr=(196, 124), attainable=(9216000, 1024000),
+         rate=(6144000, 384000), prev_rate=(8128000, 448000), es=(1, 0),
+         perf_rise={(0, "inits"): 1})
+    step("normal at the new rate", snr=(66, 122), es=(0, 1))
+    step("normal at the new rate", snr=(67, 122), es=(1, 0))
+    step("router restart: sysUpTime 45 s, counters from 0, same rates", uptime=45 * 100,
+         reset=True, snr=(68, 122))
+    step("normal after the restart", snr=(68, 123), es=(1, 0))
+    return steps
+
+
+MOVING_STEPS = moving_steps()
+
+
 def oid_key(record):
     return tuple(int(arc) for arc in record[0].split("."))
 
 
-def main():
-    keys = [oid_key(r) for r in records]
+def under(oid, root):
+    return oid == root or oid.startswith(root + ".")
+
+
+def write(path, recs):
+    keys = [oid_key(r) for r in recs]
     if len(set(keys)) != len(keys):
-        sys.exit("make_snmprec: an OID occurs twice")
-    here = os.path.dirname(os.path.abspath(__file__))
-    path = os.path.join(here, "data", "public.snmprec")
+        sys.exit(f"make_snmprec: an OID occurs twice in {path}")
     os.makedirs(os.path.dirname(path), exist_ok=True)
     with open(path, "w", encoding="ascii", newline="\n") as out:
-        for oid, tag, value in sorted(records, key=oid_key):
+        for oid, tag, value in sorted(recs, key=oid_key):
             out.write(f"{oid}|{tag}|{value}\n")
-    print(f"wrote {len(records)} records to {path}")
+
+
+def main():
+    data = os.path.join(os.path.dirname(os.path.abspath(__file__)), "data")
+    write(os.path.join(data, "public.snmprec"), records)
+    print(f"wrote {len(records)} records to data/public.snmprec")
+
+    # moving.snmprec: the public records outside the moving subtrees, and one linesteps record
+    # serving each subtree from its snapshot directory.
+    moving = [r for r in records if not any(under(r[0], root) for root in MOVING_SUBTREES)]
+    for root, folder in MOVING_SUBTREES.items():
+        moving.append((root, ":linesteps", f"dir={folder},period={STEP_SECONDS}"))
+    moving.append((STEP_CONTROL, "2:linesteps", f"steps={len(MOVING_STEPS)},period={STEP_SECONDS}"))
+    write(os.path.join(data, "moving.snmprec"), moving)
+    shutil.rmtree(os.path.join(data, "moving"), ignore_errors=True)
+    for n, (_, uptime, line) in enumerate(MOVING_STEPS):
+        write(os.path.join(data, "moving", "uptime", f"{n:02d}.snmprec"),
+              [(f"{UPTIME_OID}.0", TIMETICKS, str(uptime))])
+        write(os.path.join(data, "moving", "adsl", f"{n:02d}.snmprec"), adsl_records(line))
+    print(f"wrote data/moving.snmprec and {len(MOVING_STEPS)} steps under data/moving")
 
 
 if __name__ == "__main__":

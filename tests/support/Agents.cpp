@@ -1,5 +1,7 @@
 #include "Agents.h"
 
+#include "Transport.h"
+
 #include <cstdlib>
 #include <memory>
 #include <sys/socket.h>
@@ -23,6 +25,22 @@ bool AgentProcess::Start() {
         Stop();
     }
     return false;
+}
+
+bool SimulatedRouter::SelectStep(int step) const {
+    // The control object of tests/agent/variation/linesteps.py, in the router maker's enterprise.
+    constexpr const char* control = "1.3.6.1.4.1.40917.99.1.0";
+    const std::string value = std::to_string(step);
+    snmp::TSNMPSend send;
+    send.SetTarget(Address());
+    send.Query.Clear();
+    send.Query.Community = MovingCommunity;
+    send.Query.PDUType = snmp::tag::SetRequest;
+    send.Query.AddVarBind(control, value, snmp::tag::Integer);
+    // A step out of range comes back as noSuchInstance instead of the value.
+    return send.SendRequest() && send.Reply.ErrorStatus == 0 && send.Reply.VarBindCount() == 1 &&
+           send.Reply.VarBind(0).ValueType == snmp::tag::Integer &&
+           send.Reply.VarBind(0).Value == value;
 }
 
 SimulatedRouter* SharedSimulatedRouter() {

@@ -52,6 +52,22 @@ public:
     explicit SimulatedRouter(std::string ip = "127.0.0.1") : AgentProcess("run-sim", ip) {}
 
     static constexpr const char* Community = "public";
+
+    // The moving line: the same router, whose sysUpTime and ADSL line objects step through a
+    // scenario (README.md lists each step). The steps play by the clock, 15 s each, until
+    // SelectStep picks one for every community and test of this agent.
+    static constexpr const char* MovingCommunity = "moving";
+    static constexpr int MovingSteps = 12;
+    // Steps worth naming; the others are normal line states in between.
+    static constexpr int StepNormal = 0;    // the public line, both ends noDefect
+    static constexpr int StepLowMargin = 5; // ATU-C margin 2.7 dB, ATU-C ESs +15
+    static constexpr int StepLineDown = 6;  // lossOfSignal, line values absent
+    static constexpr int StepResync = 7;    // noDefect, lower rates, ATU-C Inits +1
+    static constexpr int StepRestart = 10;  // sysUpTime back to 45 s, counters from 0
+
+    // Holds the moving line at `step` (0 .. MovingSteps-1) until the next call. True when the
+    // agent confirmed the step.
+    [[nodiscard]] bool SelectStep(int step) const;
 };
 
 // One simulated router per test program, started on first use (snmpsim takes about a second to

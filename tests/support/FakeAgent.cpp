@@ -183,6 +183,16 @@ void FakeAgent::Ignore(const std::string& oid) {
     ignored_.insert(oid);
 }
 
+void FakeAgent::TooBigAbove(int varbinds) {
+    std::lock_guard lock(mutex_);
+    tooBigAbove_ = varbinds;
+}
+
+void FakeAgent::NoSuchName(const std::string& oid) {
+    std::lock_guard lock(mutex_);
+    noSuchName_.insert(oid);
+}
+
 std::string FakeAgent::Forward(const std::string& datagram) {
     sendto(otherFd_, datagram.data(), datagram.size(), 0,
            reinterpret_cast<const sockaddr*>(&upstream_), sizeof upstream_);
@@ -249,8 +259,17 @@ void FakeAgent::Run() {
             if (answersLeft_ > 0) --answersLeft_;
             if (behaviour_ == Behaviour::Silent || r.pduType < 0) continue;
             if (!r.oids.empty() && ignored_.count(r.oids[0]) != 0) continue;
-            const std::string answer =
-                forwarding_ ? Forward(datagram) : Reply(req, r.pduType, behaviour_);
+            std::string answer;
+            if (r.pduType == tag::GetRequest) {
+                const std::vector<snmp::TSNMPMib>& echo = req.VarBinds(); // as asked
+                if (tooBigAbove_ >= 0 && r.oids.size() > static_cast<std::size_t>(tooBigAbove_))
+                    answer = Message(r.community, r.id, 1, 0, echo);
+                for (std::size_t i = 0; answer.empty() && i < r.oids.size(); ++i)
+                    if (noSuchName_.count(r.oids[i]) != 0)
+                        answer = Message(r.community, r.id, 2, static_cast<int32_t>(i + 1), echo);
+            }
+            if (answer.empty())
+                answer = forwarding_ ? Forward(datagram) : Reply(req, r.pduType, behaviour_);
             if (answer.empty()) continue; // the agent behind did not answer either
             if (behaviour_ == Behaviour::LateFirst) out.emplace_back(fd_, Forged(req, req.ID - 1));
             if (behaviour_ == Behaviour::ForeignFirst)

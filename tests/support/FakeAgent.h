@@ -71,6 +71,11 @@ public:
     void ForwardTo(const std::string& agent);
     // Requests whose first varbind names `oid` go unanswered (an object the router ignores).
     void Ignore(const std::string& oid);
+    // Checked before serving or forwarding a get: more than `varbinds` objects (-1: no limit)
+    // are answered tooBig; a request naming `oid` of NoSuchName, as a v1 agent, noSuchName with
+    // its index.
+    void TooBigAbove(int varbinds);
+    void NoSuchName(const std::string& oid);
 
     [[nodiscard]] std::vector<Request> Requests() const;
     [[nodiscard]] int RequestCount() const;
@@ -94,6 +99,8 @@ private:
     sockaddr_in upstream_{};
     bool forwarding_ = false;
     std::set<std::string> ignored_;
+    std::set<std::string> noSuchName_;
+    int tooBigAbove_ = -1;
     uint16_t port_ = 0;
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;

@@ -4,6 +4,7 @@
 // auto-refresh of the General page.
 #include "Agents.h"
 #include "FakeAgent.h"
+#include "LineHistory.h"
 #include "Main.h"
 #include "RazCell.h"
 #include "RollOverBtn.h"
@@ -24,6 +25,7 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -521,6 +523,24 @@ private slots:
         w.click("SystemBtnSet1");
         QTest::qWait(1500);
         QCOMPARE(other.RequestCount(), 0);
+    }
+
+    void lineHistoryStartsOneIntervalAfterStartUp() {
+        fake::FakeAgent relay; // in front of the simulated router, to see what is sent
+        relay.ForwardTo(router_.Address());
+        WriteProfile(QString::fromStdString(relay.Address()), {{QStringLiteral("HistoryInt"), 2}});
+        Window w;
+        QSignalSpy written(w.form->LineHistory(), &app::LineHistory::SampleWritten);
+        const int started = relay.RequestCount();
+        QTest::qWait(1500);
+        QCOMPARE(relay.RequestCount(), started);
+        QTRY_COMPARE_WITH_TIMEOUT(relay.RequestCount(), started + 1, 2000);
+        const fake::Request read = relay.Requests().back();
+        QCOMPARE(read.oids.size(), std::size_t(core::history::ColumnCount));
+        // At the indices the start-up found: the ADSL line's 3, the WAN's 64-bit counters' 7.
+        QCOMPARE(read.oids.front() + " " + read.oids.back(),
+                 Prefix + "10.94.1.1.2.1.4.3 " + Prefix + "31.1.1.1.10.7");
+        QTRY_COMPARE(written.size(), 1); // stored by the writer thread
     }
 
     void trafficGraph() {

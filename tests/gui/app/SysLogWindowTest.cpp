@@ -99,8 +99,15 @@ private slots:
         const QString line = QString::fromLatin1("a\0b\xe9", 4);
         QTRY_COMPARE(FileLines(path("b.log")), QStringList({line, ""}));
         QCOMPARE(w.lines().last(), line);
+        // A line event reads in the same timeline while the server is on, and only then.
+        const core::history::Event event{1000, core::history::EventKind::Resync, "Inits 3 -> 4"};
+        w.form->TellLineEvent(event);
+        QCOMPARE(w.lines().last(), core::history::EventLogLine(event));
         w.click("OptionsBtnSLActive");
-        QVERIFY(FileLines(path("b.log")).value(1).startsWith("**** SysLog server disabled on "));
+        w.form->TellLineEvent(event); // the server is off: nothing
+        QCOMPARE(FileLines(path("b.log")).mid(1, 2).join('|'),
+                 core::history::EventLogLine(event) + "|" + w.lines().last());
+        QVERIFY(w.lines().last().startsWith("**** SysLog server disabled on "));
         for (int i = 0; i < 5001; ++i)
             w.form->AddSysLogEntry(QString::number(i), true, false);
         QCOMPARE(w.memo()->blockCount(), 5000);

@@ -103,3 +103,27 @@ TEST_F(SimTransport, TableWalksGiveEveryColumnInTurn) {
               snmp::WalkEnd::LeftTable);
     EXPECT_EQ(rows, std::vector<std::string>{"0,0,0,0,0"});
 }
+
+// The moving line holds the step a test picks, in every subtree it serves, and only that step.
+TEST_F(SimTransport, MovingLineServesThePickedStep) {
+    struct Case {
+        int step;
+        std::string oid, value;
+    };
+    const std::string adsl = kMib2 + "10.94.1.1.";
+    const Case cases[] = {
+        {SimulatedRouter::StepNormal, kMib2 + "1.3.0", "104914700"},
+        {SimulatedRouter::StepNormal, adsl + "2.1.6.3", "\x80"}, // noDefect, unlike public
+        {SimulatedRouter::StepLineDown, adsl + "2.1.6.3", "\x20"},
+        {SimulatedRouter::StepLineDown, adsl + "2.1.4.3", ""}, // absent while the line is down
+        {SimulatedRouter::StepResync, adsl + "6.1.6.3", "4"},
+        {SimulatedRouter::StepRestart, kMib2 + "1.3.0", "4500"},
+        {SimulatedRouter::MovingSteps - 1, kMib2 + "1.1.0", Get(kSysDescr)}, // the rest: public
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(SharedSimulatedRouter()->SelectStep(c.step)) << c.step;
+        EXPECT_EQ(Get(c.oid, SimulatedRouter::MovingCommunity), c.value) << c.step << " " << c.oid;
+    }
+    EXPECT_FALSE(SharedSimulatedRouter()->SelectStep(SimulatedRouter::MovingSteps));
+    EXPECT_EQ(Get(kMib2 + "1.3.0", SimulatedRouter::MovingCommunity), "6000"); // still the last
+}

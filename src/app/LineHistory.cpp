@@ -1,0 +1,50 @@
+#include "LineHistory.h"
+
+#include <QTimer>
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+namespace app {
+
+LineHistory::LineHistory(core::RouterQuery& query, core::Statistics& stats,
+                         core::Settings& settings, core::Clock& clock, QString fileName,
+                         QObject* parent)
+    : QObject(parent), settings_(settings), query_(query), recorder_(query, stats, settings, clock),
+      fileName_(std::move(fileName)), timer_(new QTimer(this)) {
+    timer_->setObjectName(QStringLiteral("HistoryTimer"));
+    connect(timer_, &QTimer::timeout, this, &LineHistory::Tick);
+}
+
+void LineHistory::Start() {
+    // Held to what a millisecond timer interval can express, as the refresh timer is.
+    seconds_ = std::clamp(settings_.HistoryInt, 0, std::numeric_limits<int>::max() / 1000);
+    if (seconds_ >= 1) {
+        timer_->start(seconds_ * 1000);
+    } else {
+        timer_->stop();
+    }
+}
+
+void LineHistory::Stop() {
+    timer_->stop();
+}
+
+void LineHistory::Tick() {
+    // A changed interval takes effect from this tick on.
+    if (settings_.HistoryInt != seconds_) Start();
+    if (!timer_->isActive() || !query_.RouterPresent) return;
+    auto reading = recorder_.Take();
+    emit Settled(true);
+    if (!reading) return;
+    if (writer_ == nullptr) {
+        writer_ = new core::history::HistoryWriter(fileName_, this);
+        connect(writer_, &core::history::HistoryWriter::Written, this,
+                [this](const core::history::Sample& sample) { emit SampleWritten(sample.time); });
+        connect(writer_, &core::history::HistoryWriter::Problem, this, &LineHistory::Problem);
+    }
+    writer_->Post(reading->sample, reading->events);
+    emit Sampled(reading->sample, reading->events);
+}
+
+} // namespace app
