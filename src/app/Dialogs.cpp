@@ -11,9 +11,9 @@ void CriticalMessageBoxes::Error(QWidget* parent, const QString& text) {
 }
 
 const QStringList& SaveDialog::Filters() {
-    static const QStringList filters{QStringLiteral("Text Files (*.txt)"),
-                                     QStringLiteral("BMP Files (*.bmp)"),
-                                     QStringLiteral("All Files (*)")};
+    static const QStringList filters{
+        QStringLiteral("Text Files (*.txt)"), QStringLiteral("BMP Files (*.bmp)"),
+        QStringLiteral("All Files (*)"), QStringLiteral("CSV Files (*.csv)")};
     return filters;
 }
 

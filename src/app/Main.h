@@ -13,6 +13,7 @@
 
 #include "Dialogs.h"
 #include "History.h"
+#include "HistoryStore.h"
 #include "PageLayout.h"
 #include "RouterQuery.h"
 #include "Seams.h"
@@ -39,6 +40,7 @@ class QTimer;
 class TForm2;
 
 namespace app {
+class HistoryView;
 class LineHistory;
 class Tray;
 } // namespace app
@@ -162,6 +164,8 @@ public:
     void TableBtnUDPClick();
     void TableBtnRefreshClick();
     void TableBtnSaveClick();
+    // The line's events from the history, newest first; sends nothing to the router.
+    void TableBtnEventsClick();
     // Options page.
     void FillOptionsPage();
     void OptionsBtnSLActiveClick(widgets::tRollOverBtn* sender);
@@ -221,7 +225,14 @@ public:
     void NDwnStream1Click(QAction* sender); // every Graph Scale item
     void GraphBtnClearClick();
     void GraphsBtnSaveClick();
+    void ShowTraffic1Click(QAction* sender); // every Show item: live traffic or a history view
+    void Span1Hour1Click(QAction* sender);   // every span item
+    void ExportHistory1Click();
+    void NotifyEvents1Click(QAction* sender);
+    // A sample has been written: the history view and the event table, when shown, follow.
+    void HistoryChanged();
     [[nodiscard]] widgets::TrafficChart* Chart1() const { return chart1_; }
+    [[nodiscard]] widgets::TrafficChart* HistoryChart() const { return historyChart_; }
     [[nodiscard]] QTimer* Timer2() const { return timer2_; }
     [[nodiscard]] QMenu* PopupMenu1() const { return popupMenu1_; }
     // A popup menu item by its name ("N3DChart1", "N5Second1"); nullptr when there is none.
@@ -277,6 +288,10 @@ private:
     void BuildGraphPage();
     void ApplyGraphView(); // the chart's look from the Graph settings
     void GraphTickClick(QAction* sender);
+    void ShowGraphView(); // the live chart or the history view GraphShow picks
+    // The history for the views, opened read-only once there is one; nullptr until then.
+    const core::history::HistoryStore* History();
+    void ShowEventLines();
 
     // Line history (MainHistory.cpp).
     void BuildHistory();
@@ -314,7 +329,7 @@ private:
     std::array<widgets::tRazCell*, app::CellCount> cells_{};
     std::array<widgets::tRollOverBtn*, app::MenuButtonCount> menuButtons_{};
     std::array<widgets::tRollOverBtn*, 4> intfButtons_{};
-    std::array<widgets::tRollOverBtn*, 5> tableButtons_{};
+    std::array<widgets::tRollOverBtn*, 6> tableButtons_{};
     std::array<widgets::tRollOverBtn*, 2> adslButtons_{};
     std::array<widgets::tRollOverBtn*, 12> optionToggles_{};
     QHash<QString, widgets::tRollOverBtn*> buttons_;
@@ -341,6 +356,10 @@ private:
     QTimer* timer1_ = nullptr;
     QTimer* timer2_ = nullptr;
     widgets::TrafficChart* chart1_ = nullptr;
+    widgets::TrafficChart* historyChart_ = nullptr; // in chart1_'s place while a history view is
+    std::unique_ptr<app::HistoryView> historyView_;
+    std::unique_ptr<core::history::HistoryStore> historyStore_;
+    bool eventsShown_ = false; // the Tables page shows the line events
     QMenu* popupMenu1_ = nullptr;
     widgets::tImageList* imageList1_ = nullptr; // 128 x 32: menu and page buttons
     widgets::tImageList* imageList2_ = nullptr; // 24 x 24: option toggles

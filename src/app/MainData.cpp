@@ -1,4 +1,5 @@
 // Binds the core's value arrays to the cells of the data pages, and the data pages' handlers.
+#include "HistoryView.h"
 #include "Main.h"
 #include "RazCell.h"
 #include "RollOverBtn.h"
@@ -7,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <limits>
 #include <type_traits>
 
 using widgets::tRazCell;
@@ -401,6 +403,7 @@ void TForm1::SNMPBtnRefreshClick() {
 // ---- Tables -------------------------------------------------------------------------------------
 
 void TForm1::ShowTableLines() {
+    if (eventsShown_) return; // the event list stays in view until a table is picked
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(stats_.TableLines.size()));
     for (const std::string& line : stats_.TableLines)
@@ -411,11 +414,20 @@ void TForm1::ShowTableLines() {
 
 void TForm1::TableSelect(int view) {
     const bool wasPresent = query_.RouterPresent;
-    if (!stats_.SelectTable(view)) return; // already shown: nothing is sent
+    const bool fromEvents = std::exchange(eventsShown_, false);
+    if (!stats_.SelectTable(view)) { // already walked: nothing is sent
+        if (fromEvents) {
+            ToggleTabButtons(view);
+            ui_.Label12->setText(Latin1(mib::TableNames[view]));
+            ShowTableLines();
+        }
+        return;
+    }
     ToggleTabButtons(view);
     ui_.Label12->setText(Latin1(mib::TableNames[view]));
-    // While the router is absent nothing was fetched and the view keeps what it showed.
-    if (query_.RouterPresent) ShowTableLines();
+    // While the router is absent nothing was fetched and the view keeps what it showed, unless
+    // that was the event list.
+    if (query_.RouterPresent || fromEvents) ShowTableLines();
     Settled(wasPresent);
 }
 
@@ -435,7 +447,27 @@ void TForm1::TableBtnUDPClick() {
     TableSelect(5);
 }
 
+void TForm1::TableBtnEventsClick() {
+    eventsShown_ = true;
+    ToggleTabButtons(6);
+    ui_.Label12->setText(QStringLiteral("Line events"));
+    ShowEventLines();
+}
+
+void TForm1::ShowEventLines() {
+    const core::history::HistoryStore* store = History();
+    const QStringList lines =
+        store == nullptr ? QStringList{QStringLiteral("No line history has been recorded yet.")}
+                         : app::EventLines(store->Events(0, std::numeric_limits<int64_t>::max()));
+    memo2_->setPlainText(lines.join(QLatin1Char('\n')));
+    memo2_->verticalScrollBar()->setValue(0);
+}
+
 void TForm1::TableBtnRefreshClick() {
+    if (eventsShown_) {
+        ShowEventLines();
+        return;
+    }
     if (!query_.RouterPresent) return;
     stats_.tablesGetData();
     ShowTableLines();
@@ -443,6 +475,18 @@ void TForm1::TableBtnRefreshClick() {
 }
 
 void TForm1::TableBtnSaveClick() {
+    if (eventsShown_) {
+        const std::optional<QString> path = SaveDialog1().Execute(
+            this, QStringLiteral("Please choose filename and path for Table file"),
+            QStringLiteral("LineEvents"));
+        if (!path) return;
+        std::vector<std::string> lines;
+        for (const QString& line : memo2_->toPlainText().split(QLatin1Char('\n')))
+            lines.push_back(line.toLatin1().toStdString());
+        const QString error = core::WriteTableFile(*path, lines);
+        if (!error.isEmpty()) seams_.messages.Error(this, error);
+        return;
+    }
     const int view = stats_.TableView;
     if (view < 1 || view > 5) return;
     const std::optional<QString> path = SaveDialog1().Execute(

@@ -1,6 +1,7 @@
 // The window frame: construction, start-up and shut-down order, the menu and its page stack,
 // the radio-style button groups, hints and the auto-refresh timer.
 #include "Artwork.h"
+#include "HistoryView.h"
 #include "ImageList.h"
 #include "LineHistory.h"
 #include "Main.h"
@@ -320,6 +321,9 @@ void TForm1::SetAllHints() {
                             "TableBtnConn", "TableBtnUDP",   "TableBtnSave"};
     for (std::size_t i = 0; i < std::size(tables); ++i)
         hint(tables[i], mib::TableHints[i]);
+    SetHint(Button("TableBtnEvents"),
+            "Show the line's events from its history: resyncs, line down, router restarts, low SNR "
+            "margin and bursts of errored seconds");
     const char* syslog[] = {"SysLogBtnClear", "SysLogBtnSave", "SysLogBtnUnDock"};
     for (std::size_t i = 0; i < std::size(syslog); ++i)
         hint(syslog[i], mib::SysLogHints[i]);

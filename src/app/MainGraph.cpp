@@ -1,6 +1,9 @@
 // The traffic graph's side of the main window: the chart on the Graph page, its popup menu of view
 // options, the sampling timer and the Clear and Save buttons. The counter reads, the rate
 // arithmetic and the window of points are the core's TrafficSampler; these stay short delegations.
+// The menu also picks the line history's views (HistoryView), which are drawn on a chart of their
+// own in the live chart's place, so the live one samples on untouched underneath.
+#include "HistoryView.h"
 #include "Main.h"
 #include "RollOverBtn.h"
 #include "TrafficChart.h"
@@ -8,6 +11,7 @@
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
+#include <QStackedWidget>
 #include <QTimer>
 #include <limits>
 
@@ -45,6 +49,15 @@ const RadioItem ScaleItems[] = {
     {"NDwnStream1", "DownStream", 0}, {"N64Kbit1", "64 Kbit", 64},
     {"N128Kbit1", "128 Kbit", 128},   {"N256Kbit1", "256 Kbit", 256},
     {"N512KBit1", "512 Kbit", 512},   {"N1536KBit1", "1536 Kbit", 1536},
+};
+const RadioItem ShowItems[] = {
+    {"ShowTraffic1", "Traffic (live)", 0},  {"ShowSnrMargin1", "SNR margin", 1},
+    {"ShowAttenuation1", "Attenuation", 2}, {"ShowRates1", "Sync and attainable rate", 3},
+    {"ShowErrors1", "Errors", 4},
+};
+const RadioItem SpanItems[] = {
+    {"Span1Hour1", "1 hour", 0},   {"Span24Hours1", "24 hours", 1}, {"Span7Days1", "7 days", 2},
+    {"Span30Days1", "30 days", 3}, {"Span1Year1", "1 year", 4},
 };
 
 QVector<widgets::ChartPoint> SeriesPoints(const core::SampleWindow& window, bool in) {
@@ -103,8 +116,37 @@ void TForm1::BuildGraphPage() {
     up->setObjectName(QStringLiteral("UpStream1"));
     tick(up, TickItems[4]);
     tick(up, TickItems[5]);
-    connect(chart1_, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { popupMenu1_->popup(chart1_->mapToGlobal(at)); });
+    popupMenu1_->addSeparator();
+    QMenu* show = popupMenu1_->addMenu(QStringLiteral("Show"));
+    show->setObjectName(QStringLiteral("Show1"));
+    radio(show, ShowItems, &TForm1::ShowTraffic1Click);
+    QMenu* span = popupMenu1_->addMenu(QStringLiteral("Span"));
+    span->setObjectName(QStringLiteral("Span1"));
+    radio(span, SpanItems, &TForm1::Span1Hour1Click);
+    QAction* exportHistory = popupMenu1_->addAction(QStringLiteral("Export history as CSV\u2026"));
+    exportHistory->setObjectName(QStringLiteral("ExportHistory1"));
+    connect(exportHistory, &QAction::triggered, this, &TForm1::ExportHistory1Click);
+    QAction* notify = popupMenu1_->addAction(QStringLiteral("Notify line events"));
+    notify->setObjectName(QStringLiteral("NotifyEvents1"));
+    notify->setCheckable(true);
+    connect(notify, &QAction::triggered, this, [this, notify] { NotifyEvents1Click(notify); });
+
+    historyChart_ = new widgets::TrafficChart(Page(app::GraphsPageIndex));
+    historyChart_->setObjectName(QStringLiteral("HistoryChart"));
+    historyChart_->setGeometry(chart1_->geometry());
+    historyChart_->setToolTip(chart1_->toolTip());
+    historyChart_->setAccessibleName(QStringLiteral("Line history graph"));
+    historyChart_->hide();
+    historyView_ = std::make_unique<app::HistoryView>(*historyChart_);
+    for (widgets::TrafficChart* chart : {chart1_, historyChart_}) {
+        chart->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(chart, &QWidget::customContextMenuRequested, this,
+                [this, chart](const QPoint& at) { popupMenu1_->popup(chart->mapToGlobal(at)); });
+    }
+    // Shown again, a history view is brought up to date.
+    connect(pageControl_, &QStackedWidget::currentChanged, this, [this](int page) {
+        if (page == app::GraphsPageIndex && settings_.GraphShow != 0) ShowGraphView();
+    });
 
     timer2_ = new QTimer(this);
     timer2_->setObjectName(QStringLiteral("Timer2"));
@@ -180,8 +222,68 @@ void TForm1::RestoreGraphState() {
     };
     tickValue(IntervalItems, settings_.GraphRefreshInt);
     tickValue(ScaleItems, settings_.GraphScale);
+    tickValue(ShowItems, settings_.GraphShow);
+    tickValue(SpanItems, settings_.GraphSpan);
+    GraphMenuItem("NotifyEvents1")->setChecked(settings_.HistoryNotify);
     SetGraphScale();
     StartGraph();
+    ShowGraphView();
+}
+
+void TForm1::ShowTraffic1Click(QAction* sender) {
+    sender->setChecked(true);
+    settings_.GraphShow = ShowItems[sender->data().toInt()].value;
+    ShowGraphView();
+}
+
+void TForm1::Span1Hour1Click(QAction* sender) {
+    sender->setChecked(true);
+    settings_.GraphSpan = SpanItems[sender->data().toInt()].value;
+    ShowGraphView();
+}
+
+void TForm1::NotifyEvents1Click(QAction* sender) {
+    settings_.HistoryNotify = sender->isChecked();
+}
+
+const core::history::HistoryStore* TForm1::History() {
+    // Read-only: the recorder creates the file; until it has, every look tries again.
+    if (!historyStore_) {
+        auto store = std::make_unique<core::history::HistoryStore>(
+            core::history::HistoryStore::DefaultFileName(),
+            core::history::HistoryStore::Mode::Read);
+        if (store->Open()) historyStore_ = std::move(store);
+    }
+    return historyStore_.get();
+}
+
+void TForm1::ShowGraphView() {
+    // A stored value no item offers shows the live traffic.
+    const int show = settings_.GraphShow;
+    const bool history = show > 0 && show < app::GraphShowCount;
+    for (const RadioItem& item : SpanItems)
+        GraphMenuItem(item.name)->setEnabled(history);
+    if (history)
+        historyView_->Fill(History(), static_cast<app::GraphShow>(show), settings_.GraphSpan,
+                           seams_.clock.Now());
+    historyChart_->setVisible(history);
+    chart1_->setVisible(!history);
+}
+
+void TForm1::HistoryChanged() {
+    if (settings_.GraphShow != 0 && ActivePage() == app::GraphsPageIndex) ShowGraphView();
+    if (eventsShown_) ShowEventLines();
+}
+
+void TForm1::ExportHistory1Click() {
+    const std::optional<QString> path = SaveDialog1().Execute(
+        this, QStringLiteral("Please choose filename and path for the CSV file"),
+        QStringLiteral("LineHistory"), {3, QStringLiteral("csv")});
+    if (!path) return;
+    const core::history::HistoryStore* store = History();
+    QString error = QStringLiteral("No line history has been recorded yet.");
+    if (store == nullptr || !store->ExportCsv(*path, std::nullopt, error))
+        seams_.messages.Error(this, error);
 }
 
 void TForm1::StartGraph() {
@@ -225,6 +327,7 @@ void TForm1::GraphsBtnSaveClick() {
         SaveDialog1().Execute(this, QStringLiteral("Please choose filename and path for BMP file"),
                               QStringLiteral("TrafficGraph"), {1, QStringLiteral("bmp")});
     if (!path) return;
-    if (!chart1_->Render(chart1_->size()).save(*path, "BMP"))
+    const widgets::TrafficChart* shown = historyChart_->isHidden() ? chart1_ : historyChart_;
+    if (!shown->Render(shown->size()).save(*path, "BMP"))
         seams_.messages.Error(this, QStringLiteral("Cannot create file \"%1\".").arg(*path));
 }

@@ -13,6 +13,7 @@ void TForm1::BuildHistory() {
     });
     connect(history_, &app::LineHistory::Sampled, this, &TForm1::HistorySampled);
     connect(history_, &app::LineHistory::Problem, this, &TForm1::HistoryProblem);
+    connect(history_, &app::LineHistory::SampleWritten, this, &TForm1::HistoryChanged);
 }
 
 void TForm1::StartHistory() {

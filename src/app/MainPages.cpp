@@ -105,7 +105,7 @@ void TForm1::BuildPages() {
     intfButtons_ = {Button("IntfBtnLAN"), Button("IntfBtnWAN"), Button("IntfBtnLANX"),
                     Button("IntfBtnWANX")};
     tableButtons_ = {Button("TableBtnAddr"), Button("TableBtnRoute"), Button("TableBtnMedia"),
-                     Button("TableBtnConn"), Button("TableBtnUDP")};
+                     Button("TableBtnConn"), Button("TableBtnUDP"),   Button("TableBtnEvents")};
     adslButtons_ = {Button("ADSLBtnUpStream"), Button("ADSLBtnDownStream")};
     // By tag: the order of the settings they switch.
     optionToggles_ = {
@@ -200,6 +200,7 @@ void TForm1::ConnectHandlers() {
         {"TableBtnUDP", &TForm1::TableBtnUDPClick},
         {"TableBtnRefresh", &TForm1::TableBtnRefreshClick},
         {"TableBtnSave", &TForm1::TableBtnSaveClick},
+        {"TableBtnEvents", &TForm1::TableBtnEventsClick},
         {"OptionsBtnConnect", &TForm1::OptionsBtnConnectClick},
         {"OptionsBtnSysLogFile", &TForm1::OptionsBtnSysLogFileClick},
     };

@@ -1,9 +1,11 @@
 #include "TrafficChart.h"
 
+#include <QHelpEvent>
 #include <QLocale>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygonF>
+#include <QToolTip>
 #include <cmath>
 
 namespace widgets {
@@ -23,6 +25,14 @@ constexpr int LeaderLength = 8;
 constexpr int MarkerSize = 7;
 // More gridlines than this are not drawn: a step far below the range would only paint the wall.
 constexpr int MaxGridLines = 200;
+constexpr int MarkSize = 7;
+constexpr int LabelGap = 12; // between two level time labels
+
+QFont ChartFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    return font;
+}
 
 // Whole numbers with the locale's separators, up to three decimals otherwise ("#,##0.###").
 QString ValueText(double value) {
@@ -67,6 +77,30 @@ void TrafficChart::SetShowPoints(int series, bool on) {
 void TrafficChart::SetLineWidth(int series, int width) {
     if (std::exchange(series_.at(series).lineWidth, width) != width) update();
 }
+void TrafficChart::SetTitle(int series, const QString& title) {
+    series_.at(series).title = title;
+    Describe();
+    update();
+}
+void TrafficChart::SetCompanion(int series, QVector<ChartPoint> points) {
+    series_.at(series).companion = std::move(points);
+    update();
+}
+void TrafficChart::SetUnit(const QString& axisTitle, const QString& unit) {
+    axisTitle_ = axisTitle;
+    unit_ = unit;
+    Describe();
+    update();
+}
+void TrafficChart::SetAxisLabels(QVector<ChartPoint> labels) {
+    axisLabels_ = std::move(labels);
+    update();
+}
+void TrafficChart::SetMarks(QVector<ChartMark> marks) {
+    marks_ = std::move(marks);
+    update();
+}
+
 void TrafficChart::Set3D(bool on) {
     if (std::exchange(view3D_, on) != on) update();
 }
@@ -87,10 +121,9 @@ void TrafficChart::Describe() {
     // A screen reader reads the graph as its latest rates.
     QStringList parts;
     for (const ChartSeries& s : series_)
-        parts << (s.points.isEmpty()
-                      ? s.title + QStringLiteral(": no samples")
-                      : s.title + QStringLiteral(": ") + ValueText(s.points.back().y) +
-                            QStringLiteral(" kbit/s"));
+        parts << (s.points.isEmpty() ? s.title + QStringLiteral(": no samples")
+                                     : s.title + QStringLiteral(": ") +
+                                           ValueText(s.points.back().y) + QLatin1Char(' ') + unit_);
     setAccessibleDescription(parts.join(QStringLiteral(", ")));
 }
 
@@ -107,6 +140,55 @@ void TrafficChart::paintEvent(QPaintEvent*) {
     Draw(painter, size());
 }
 
+QRectF TrafficChart::Front(QSize size) const {
+    const int depth = view3D_ ? Depth3D : 0;
+    return QRectF(LeftMargin, LegendHeight + 6 + depth,
+                  std::max(10, size.width() - LeftMargin - RightMargin - depth),
+                  std::max(10, size.height() - LegendHeight - 6 - depth - BottomMargin));
+}
+
+double TrafficChart::XAt(double x, const QRectF& plane) const {
+    const double xSpan = bottomMax_ - bottomMin_;
+    return plane.left() + (xSpan > 0 ? (x - bottomMin_) / xSpan * plane.width() : 0);
+}
+
+int TrafficChart::PlotWidth() const {
+    return static_cast<int>(Front(size()).width());
+}
+
+QVector<ChartPoint> TrafficChart::FittingAxisLabels(QSize size) const {
+    const QFontMetrics fm(ChartFont());
+    const QRectF front = Front(size);
+    QVector<ChartPoint> fitting;
+    double right = -1e9;
+    for (const ChartPoint& label : axisLabels_) {
+        if (label.x < bottomMin_ || label.x > bottomMax_) continue;
+        const double width = fm.horizontalAdvance(label.label);
+        const double left = XAt(label.x, front) - width / 2;
+        if (left < right + LabelGap || left < 0 || left + width > size.width()) continue;
+        right = left + width;
+        fitting.append(label);
+    }
+    return fitting;
+}
+
+bool TrafficChart::event(QEvent* e) {
+    if (e->type() == QEvent::ToolTip && !marks_.isEmpty()) {
+        const auto* help = static_cast<QHelpEvent*>(e);
+        const QRectF front = Front(size());
+        QStringList texts;
+        if (help->pos().y() > front.bottom() - MarkSize)
+            for (const ChartMark& mark : marks_)
+                if (std::abs(XAt(mark.x, front) - help->pos().x()) <= MarkSize)
+                    texts.append(mark.text);
+        if (!texts.isEmpty()) {
+            QToolTip::showText(help->globalPos(), texts.join(QLatin1Char('\n')), this);
+            return true;
+        }
+    }
+    return QWidget::event(e);
+}
+
 void TrafficChart::Draw(QPainter& p, QSize size) const {
     p.setRenderHint(QPainter::Antialiasing, false);
     p.fillRect(QRect(QPoint(0, 0), size), PanelColour);
@@ -114,15 +196,12 @@ void TrafficChart::Draw(QPainter& p, QSize size) const {
     // 1 or 2 wide by position: the grid and frames take whole device pixels, the same everywhere.
     QPen hairline(Qt::black, std::max(1.0, std::round(p.device()->devicePixelRatioF())));
     hairline.setCosmetic(true);
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(11);
+    const QFont font = ChartFont();
     p.setFont(font);
     const QFontMetrics fm(font);
 
     const int depth = view3D_ ? Depth3D : 0;
-    const QRectF front(LeftMargin, LegendHeight + 6 + depth,
-                       std::max(10, size.width() - LeftMargin - RightMargin - depth),
-                       std::max(10, size.height() - LegendHeight - 6 - depth - BottomMargin));
+    const QRectF front = Front(size);
     const QRectF back = front.translated(depth, -depth);
 
     // Legend: the two titles with their colours, centred at the top.
@@ -159,9 +238,7 @@ void TrafficChart::Draw(QPainter& p, QSize size) const {
     p.drawRect(back);
 
     const double xSpan = bottomMax_ - bottomMin_;
-    auto px = [&](double x, const QRectF& plane) {
-        return plane.left() + (xSpan > 0 ? (x - bottomMin_) / xSpan * plane.width() : 0);
-    };
+    auto px = [this](double x, const QRectF& plane) { return XAt(x, plane); };
     auto py = [&](double y, const QRectF& plane) {
         return plane.bottom() - (leftMax_ > 0 ? y / leftMax_ * plane.height() : 0);
     };
@@ -200,14 +277,33 @@ void TrafficChart::Draw(QPainter& p, QSize size) const {
     p.save();
     p.translate(12, front.center().y());
     p.rotate(-90);
-    p.drawText(QRectF(-40, -8, 80, 16), Qt::AlignCenter, QStringLiteral("Kbps"));
+    p.drawText(QRectF(-40, -8, 80, 16), Qt::AlignCenter, axisTitle_);
     p.restore();
     p.setFont(font);
+
+    // Given time labels: level, each with a grid line on the back wall.
+    for (const ChartPoint& label : FittingAxisLabels(size)) {
+        p.setPen(hairline);
+        p.drawLine(QPointF(px(label.x, back), back.top()),
+                   QPointF(px(label.x, back), back.bottom()));
+        p.setPen(Qt::white);
+        p.drawText(QRectF(px(label.x, front) - 100, front.bottom() + MarkSize + 4, 200, 14),
+                   Qt::AlignHCenter | Qt::AlignTop, label.label);
+    }
+    // Marks: a small triangle pointing up at the time axis, under the plot.
+    for (const ChartMark& mark : marks_) {
+        if (mark.x < bottomMin_ || mark.x > bottomMax_) continue;
+        const double x = px(mark.x, front), y = front.bottom() + 1;
+        p.setPen(Qt::black);
+        p.setBrush(mark.colour);
+        p.drawPolygon(QPolygonF({QPointF(x, y), QPointF(x - MarkSize / 2.0, y + MarkSize),
+                                 QPointF(x + MarkSize / 2.0, y + MarkSize)}));
+    }
 
     // Time labels: the points' own texts, turned 90 degrees, under their x.
     const ChartSeries& labelled = series_[0].points.isEmpty() ? series_[1] : series_[0];
     for (const ChartPoint& point : labelled.points) {
-        if (point.x < bottomMin_ || point.x > bottomMax_) continue;
+        if (!axisLabels_.isEmpty() || point.x < bottomMin_ || point.x > bottomMax_) continue;
         p.save();
         p.translate(px(point.x, front), front.bottom() + 4);
         p.rotate(-90);
@@ -243,6 +339,13 @@ void TrafficChart::Draw(QPainter& p, QSize size) const {
         p.setPen(QPen(s.colour, s.lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
         p.setBrush(Qt::NoBrush);
         p.drawPath(path);
+        if (!s.companion.isEmpty()) {
+            QPolygonF companion;
+            for (const ChartPoint& point : s.companion)
+                companion.append(QPointF(px(point.x, plane), py(point.y, plane)));
+            p.setPen(QPen(s.colour, 1, Qt::DashLine));
+            p.drawPolyline(companion);
+        }
         for (int i = 0; i < at.size(); ++i) {
             if (s.showPoints) {
                 p.setPen(Qt::black);

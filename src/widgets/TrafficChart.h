@@ -1,7 +1,8 @@
 // The traffic graph: two line series over a time axis and a rate axis, drawn with QPainter, flat
 // or in a pseudo-3D box with walls, as lines or stairs, with optional value labels and square
-// markers. It holds only what it is given to draw; the data and the axis ranges come from its
-// owner.
+// markers. The line history's views add a dashed companion line per series, time labels of their
+// own and marks on the time axis. It holds only what it is given to draw; the data and the axis
+// ranges come from its owner.
 #pragma once
 
 #include <QColor>
@@ -27,7 +28,15 @@ struct ChartSeries {
     bool stairs = false;
     bool showValues = false;
     bool showPoints = false;
-    QVector<ChartPoint> points; // ascending x
+    QVector<ChartPoint> points;    // ascending x
+    QVector<ChartPoint> companion; // drawn thin and dashed in the series' colour; ascending x
+};
+
+// Something that happened at x, marked under the time axis; `text` is its tool tip.
+struct ChartMark {
+    double x = 0;
+    QColor colour;
+    QString text;
 };
 
 class TrafficChart : public QWidget {
@@ -47,6 +56,21 @@ public:
     void SetShowValues(int series, bool on);
     void SetShowPoints(int series, bool on);
     void SetLineWidth(int series, int width);
+    void SetTitle(int series, const QString& title);
+    void SetCompanion(int series, QVector<ChartPoint> points);
+
+    // The rate axis's title and the unit a screen reader is told the latest values in.
+    void SetUnit(const QString& axisTitle, const QString& unit);
+    // Time labels drawn level under their x instead of the points' own turned labels; one that
+    // would overlap the one before it is left out. Empty: the points' labels.
+    void SetAxisLabels(QVector<ChartPoint> labels);
+    [[nodiscard]] const QVector<ChartPoint>& AxisLabels() const { return axisLabels_; }
+    // The labels of AxisLabels() that fit, as drawn at `size`.
+    [[nodiscard]] QVector<ChartPoint> FittingAxisLabels(QSize size) const;
+    void SetMarks(QVector<ChartMark> marks);
+    [[nodiscard]] const QVector<ChartMark>& Marks() const { return marks_; }
+    // The plot's width in pixels at the widget's size: one pixel per value is all it can show.
+    [[nodiscard]] int PlotWidth() const;
 
     // The 3D view; the series' line widths are their owner's choice.
     void Set3D(bool on);
@@ -67,9 +91,12 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool event(QEvent* event) override; // a mark's tool tip
 
 private:
     void Draw(QPainter& painter, QSize size) const;
+    [[nodiscard]] QRectF Front(QSize size) const;
+    [[nodiscard]] double XAt(double x, const QRectF& plane) const;
     void Describe();
 
     std::array<ChartSeries, 2> series_;
@@ -78,6 +105,10 @@ private:
     double bottomMax_ = 24;
     double leftMax_ = 256;
     double leftStep_ = 16;
+    QString axisTitle_ = QStringLiteral("Kbps");
+    QString unit_ = QStringLiteral("kbit/s");
+    QVector<ChartPoint> axisLabels_;
+    QVector<ChartMark> marks_;
 };
 
 } // namespace widgets

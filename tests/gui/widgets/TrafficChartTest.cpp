@@ -82,6 +82,37 @@ private slots:
         QVERIFY(CountColour(chart.Render(size), marker) > 25);
     }
 
+    void historyLabelsMarksAndCompanions() {
+        TrafficChart chart;
+        const QSize size(600, 418);
+        chart.SetBottomAxis(0, 100);
+        chart.SetLeftAxis(324, 81); // a pixel per unit: y is row 354 - y
+        // Plot 526 px wide: 20 apart is 105 px, 21 is 1 px beyond the label at 20, 101 off the
+        // axis.
+        chart.SetAxisLabels({{0, 0, "Jan 2026"},
+                             {20, 0, "Feb 2026"},
+                             {21, 0, "Mar 2026"},
+                             {60, 0, "Apr 2026"},
+                             {101, 0, "May 2026"}});
+        QStringList kept;
+        for (const ChartPoint& label : chart.FittingAxisLabels(size))
+            kept << label.label;
+        QCOMPARE(kept, QStringList({"Jan 2026", "Feb 2026", "Apr 2026"}));
+        // A mark in range is drawn under the plot in its colour; one beyond the axis is not.
+        const QRgb gold = qRgb(255, 200, 0), magenta = qRgb(255, 0, 255);
+        chart.SetMarks({{50, QColor(gold), "Resync"}, {150, QColor(magenta), "Low"}});
+        chart.SetPoints(0, {{0, 100, {}}, {100, 100, {}}});
+        chart.SetCompanion(0, {{0, 253.5, {}}, {100, 253.5, {}}});
+        const QImage image = chart.Render(size);
+        QVERIFY(CountColour(image.copy(0, 418 - 64, 600, 12), gold) > 5);
+        QCOMPARE(CountColour(image, magenta), 0);
+        // The dashed companion: red on its row, in pieces, apart from the series' own row.
+        int red = 0;
+        for (int x = 60; x < 586; ++x)
+            red += image.pixel(x, 100) == qRgb(240, 0, 0);
+        QVERIFY(red > 100 && red < 500);
+    }
+
     void describesTheLatestRates() {
         TrafficChart chart;
         QCOMPARE(chart.accessibleDescription(),

@@ -1,0 +1,205 @@
+#include "HistoryView.h"
+
+#include "TrafficChart.h"
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QLocale>
+#include <algorithm>
+#include <cmath>
+
+namespace app {
+
+namespace {
+
+using core::history::Col;
+using core::history::EventKind;
+
+// One history view: the column each line end is drawn from, the optional dashed companion, and
+// how the stored number becomes the shown one.
+struct Quantity {
+    std::array<Col, 2> columns;
+    std::array<Col, 2> companions; // ColumnCount: none
+    double scale;                  // tenths of dB to dB, bit/s to kbit/s
+    const char* axisTitle;
+    const char* unit;
+    std::array<const char*, 2> titles;
+};
+
+constexpr Col None = core::history::ColumnCount;
+const Quantity Quantities[GraphShowCount] = {
+    {}, // the live traffic: not from the history
+    {{Col::AtucCurrSnrMgn, Col::AturCurrSnrMgn},
+     {None, None},
+     0.1,
+     "dB",
+     "dB",
+     {"ATU-C (exchange) SNR margin", "ATU-R (modem) SNR margin"}},
+    {{Col::AtucCurrAtn, Col::AturCurrAtn},
+     {None, None},
+     0.1,
+     "dB",
+     "dB",
+     {"ATU-C (exchange) attenuation", "ATU-R (modem) attenuation"}},
+    {{Col::AtucChanCurrTxRate, Col::AturChanCurrTxRate},
+     {Col::AtucCurrAttainableRate, Col::AturCurrAttainableRate},
+     0.001,
+     "kbit/s",
+     "kbit/s",
+     {"DownStream sync (- - attainable)", "UpStream sync (- - attainable)"}},
+    {{Col::AtucPerfESs, Col::AturPerfESs},
+     {None, None},
+     1,
+     "ES",
+     "errored seconds",
+     {"ATU-C (exchange) errored seconds", "ATU-R (modem) errored seconds"}},
+};
+
+const char* const Formats[] = {"h:mm", "h:mm", "ddd h:00", "d MMM", "MMM yyyy"};
+
+// A label step: minutes within a day, whole days, or whole months.
+struct Step {
+    int minutes = 0;
+    int days = 0;
+    int months = 0;
+};
+const std::vector<Step> Steps[] = {
+    {{5}, {10}, {15}, {20}, {30}, {60}},
+    {{60}, {120}, {180}, {240}, {360}, {720}},
+    {{360}, {720}, {0, 1}, {0, 2}},
+    {{0, 1}, {0, 2}, {0, 3}, {0, 5}, {0, 7}, {0, 10}},
+    {{0, 0, 1}, {0, 0, 2}, {0, 0, 3}, {0, 0, 6}, {0, 0, 12}},
+};
+
+// The local times of one step's labels in [from, to]: whole local hours and minutes are counted
+// from midnight, days and months from fixed origins, so a label stays put as `to` moves on.
+std::vector<QDateTime> Ticks(const Step& step, int64_t from, int64_t to) {
+    std::vector<QDateTime> ticks;
+    const QDate first = QDateTime::fromSecsSinceEpoch(from).date();
+    const QDate last = QDateTime::fromSecsSinceEpoch(to).date();
+    for (QDate day = first; day <= last; day = day.addDays(1)) {
+        if (step.months > 0 &&
+            (day.day() != 1 || (day.year() * 12 + day.month() - 1) % step.months))
+            continue;
+        if (step.days > 0 && day.toJulianDay() % step.days != 0) continue;
+        for (int m = 0; m<24 * 60; m += step.minutes> 0 ? step.minutes : 24 * 60) {
+            const QDateTime at(day, QTime(m / 60, m % 60));
+            if (at.toSecsSinceEpoch() >= from && at.toSecsSinceEpoch() <= to) ticks.push_back(at);
+        }
+    }
+    return ticks;
+}
+
+// A rate axis from 0 with about eight steps of 1, 2 or 5 times a power of ten.
+void ScaleLeftAxis(widgets::TrafficChart& chart, double top, bool whole) {
+    if (!(top > 0)) top = whole ? 10 : 1;
+    const double raw = top / 8;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = magnitude * 10;
+    for (double m : {1.0, 2.0, 5.0})
+        if (m * magnitude >= raw) {
+            step = m * magnitude;
+            break;
+        }
+    if (whole) step = std::max(step, 1.0);
+    chart.SetLeftAxis(std::ceil(top / step - 1e-9) * step, step);
+}
+
+QFont LabelFont() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    return font;
+}
+
+QString EventTime(int64_t time) {
+    return QLocale().toString(QDateTime::fromSecsSinceEpoch(time), QLocale::ShortFormat);
+}
+
+} // namespace
+
+QVector<widgets::ChartPoint> TimeLabels(int64_t from, int64_t to, int span, int width, int slot) {
+    span = std::clamp(span, 0, static_cast<int>(SpanSeconds.size()) - 1);
+    const std::vector<Step>& steps = Steps[span];
+    std::vector<QDateTime> ticks;
+    for (const Step& step : steps) {
+        ticks = Ticks(step, from, to);
+        if (static_cast<int>(ticks.size()) * slot <= width) break;
+    }
+    QVector<widgets::ChartPoint> labels;
+    const QLocale locale;
+    for (const QDateTime& at : ticks)
+        labels.append({static_cast<double>(at.toSecsSinceEpoch()), 0,
+                       locale.toString(at, QString::fromLatin1(Formats[span]))});
+    return labels;
+}
+
+QColor EventColour(EventKind kind) {
+    switch (kind) {
+    case EventKind::Resync:
+        return {255, 200, 0};
+    case EventKind::LineDown:
+        return {160, 0, 0};
+    case EventKind::Restart:
+        return Qt::white;
+    case EventKind::LowMargin:
+        return {255, 0, 255};
+    case EventKind::ErrorBurst:
+        return Qt::black;
+    }
+    return Qt::gray;
+}
+
+QStringList EventLines(const std::vector<core::history::Event>& events) {
+    QStringList lines;
+    for (const core::history::Event& event : events)
+        lines.append(EventTime(event.time) + QStringLiteral("  ") +
+                     core::history::EventName(event.kind) + QStringLiteral("  ") + event.detail);
+    return lines;
+}
+
+void HistoryView::Fill(const core::history::HistoryStore* store, GraphShow show, int span,
+                       const QDateTime& now) {
+    const Quantity& q = Quantities[static_cast<int>(show)];
+    span = std::clamp(span, 0, static_cast<int>(SpanSeconds.size()) - 1);
+    const int64_t to = now.toSecsSinceEpoch();
+    const int64_t from = to - SpanSeconds[static_cast<std::size_t>(span)];
+    // One bucket per pixel of the plot: more could not be told apart.
+    const int buckets = std::max(1, chart_.PlotWidth());
+    const double half = static_cast<double>(to - from) / buckets / 2;
+
+    double top = 0;
+    auto series = [&](Col column) {
+        QVector<widgets::ChartPoint> points;
+        if (store == nullptr || column == None) return points;
+        // A level's average in the bucket; for a counter, its rise in the bucket.
+        for (const core::history::ViewPoint& p : store->Series(column, from, to, buckets)) {
+            const double y = p.avg * q.scale;
+            top = std::max(top, y);
+            points.append({static_cast<double>(p.time) + half, y, {}});
+        }
+        return points;
+    };
+    for (int side = 0; side < 2; ++side) {
+        chart_.SetTitle(side, QString::fromLatin1(q.titles[side]));
+        chart_.SetPoints(side, series(q.columns[side]));
+        chart_.SetCompanion(side, series(q.companions[side]));
+    }
+    chart_.SetUnit(QString::fromLatin1(q.axisTitle), QString::fromLatin1(q.unit));
+    chart_.SetBottomAxis(static_cast<double>(from), static_cast<double>(to));
+    ScaleLeftAxis(chart_, top, show == GraphShow::Errors);
+
+    const QString widest = QLocale().toString(now, QString::fromLatin1(Formats[span]));
+    const int slot = QFontMetrics(LabelFont()).horizontalAdvance(widest) + 16;
+    chart_.SetAxisLabels(TimeLabels(from, to, span, chart_.PlotWidth(), slot));
+
+    QVector<widgets::ChartMark> marks;
+    if (store != nullptr)
+        for (const core::history::Event& event : store->Events(from, to + 1))
+            marks.append({static_cast<double>(event.time), EventColour(event.kind),
+                          EventTime(event.time) + QLatin1Char(' ') +
+                              core::history::EventName(event.kind) + QStringLiteral(": ") +
+                              event.detail});
+    chart_.SetMarks(std::move(marks));
+}
+
+} // namespace app

@@ -1,0 +1,198 @@
+// The Graph page's history views and the Tables page's line events, from a seeded history
+// database: what each Show item and span puts in the chart, that the live chart comes back as it
+// was, the event table and its saved file, and the CSV export from the menu.
+#include "HistoryView.h"
+
+#include "FakeAgent.h"
+#include "Main.h"
+#include "RollOverBtn.h"
+#include "TestSeams.h"
+#include "TrafficChart.h"
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using core::history::Col;
+using core::history::HistoryStore;
+
+namespace {
+
+struct Messages final : app::MessageBoxes {
+    void Error(QWidget*, const QString& text) override { errors.append(text); }
+    QStringList errors;
+};
+
+// Every 5 minutes over the two days before now, and daily over the year before: the SNR margin
+// and attenuation moving, the rates stepping, errored seconds rising; three events.
+void Seed(int64_t now) {
+    HistoryStore store(HistoryStore::DefaultFileName(), HistoryStore::Mode::Write);
+    QVERIFY2(store.Open(), qPrintable(store.Problem()));
+    int64_t es = 0;
+    auto add = [&](int64_t t, int i) {
+        core::history::Sample s;
+        s.time = t;
+        s[Col::AtucCurrSnrMgn] = 60 + i % 40;
+        s[Col::AturCurrSnrMgn] = 90 + i % 25;
+        s[Col::AtucCurrAtn] = 305;
+        s[Col::AturCurrAtn] = 520 + i % 3;
+        s[Col::AtucChanCurrTxRate] = i % 100 < 50 ? 8128000 : 6144000;
+        s[Col::AturChanCurrTxRate] = 832000;
+        s[Col::AtucCurrAttainableRate] = 10240000;
+        s[Col::AturCurrAttainableRate] = 1024000;
+        s[Col::AtucPerfESs] = es += i % 7;
+        s[Col::AturPerfESs] = es / 2;
+        std::vector<core::history::Event> events;
+        if (i % 150 == 75)
+            events.push_back({t, core::history::EventKind(1 + i % 5), QStringLiteral("d")});
+        QVERIFY2(store.Add(s, events), qPrintable(store.Problem()));
+    };
+    for (int day = 365; day > 2; --day)
+        add(now - day * 86400, day);
+    for (int64_t t = now - 2 * 86400, i = 0; t <= now; t += 300, ++i)
+        add(t, static_cast<int>(i));
+}
+
+} // namespace
+
+class HistoryViewTest : public QObject {
+    Q_OBJECT
+
+    fake::FakeAgent agent_{fake::Behaviour::Silent};
+    testing_seams::FixedClock clock_;
+    testing_seams::RecordingSounds sounds_;
+    testing_seams::CountingCursor cursor_;
+    Messages messages_;
+    app::SaveDialog dialog_;
+    std::unique_ptr<TForm1> form_;
+    QTemporaryDir dir_;
+    int64_t now_ = clock_.Now().toSecsSinceEpoch();
+
+    void pick(const char* item) { form_->GraphMenuItem(item)->trigger(); }
+    QString answer(const QString& name) {
+        const QString path = dir_.filePath(name);
+        dialog_.SetAnswerer([path](const app::SaveDialog::Request&, QString&) { return path; });
+        return path;
+    }
+
+private slots:
+    void initTestCase() {
+        QLocale::setDefault(QLocale::c());
+        Seed(now_);
+        QSettings profile(QStringLiteral("Corvane"), QStringLiteral("LineScope"));
+        profile.setValue(QStringLiteral("IPAddress"), QString::fromStdString(agent_.Address()));
+        profile.sync();
+        form_ = std::make_unique<TForm1>(
+            app::WindowSeams{clock_, sounds_, cursor_, messages_, dialog_});
+        form_->show();
+        form_->MenuBtnGraphClick();
+    }
+
+    void eachViewAndSpanFromTheStore() {
+        HistoryStore store(HistoryStore::DefaultFileName(), HistoryStore::Mode::Read);
+        QVERIFY(store.Open());
+        const QImage live = form_->Chart1()->Render(form_->Chart1()->size());
+        QVERIFY(!form_->GraphMenuItem("Span1Year1")->isEnabled());
+        const struct {
+            const char* item;
+            Col column;
+            double scale;
+        } views[] = {{"ShowSnrMargin1", Col::AtucCurrSnrMgn, 0.1},
+                     {"ShowAttenuation1", Col::AturCurrAtn, 0.1},
+                     {"ShowRates1", Col::AtucChanCurrTxRate, 0.001},
+                     {"ShowErrors1", Col::AtucPerfESs, 1}};
+        const char* spans[] = {"Span1Hour1", "Span24Hours1", "Span7Days1", "Span30Days1",
+                               "Span1Year1"};
+        const char* formats[] = {"^\\d+:\\d\\d$", "^\\d+:\\d\\d$", "^[A-Z][a-z]{2} \\d+:00$",
+                                 "^\\d+ [A-Z][a-z]{2}$", "^[A-Z][a-z]{2} \\d{4}$"};
+        widgets::TrafficChart* chart = form_->HistoryChart();
+        for (const auto& view : views)
+            for (int span = 0; span < 5; ++span) {
+                pick(view.item);
+                pick(spans[span]);
+                const QByteArray at = QByteArray(view.item) + " " + spans[span];
+                QVERIFY2(chart->isVisible() && !form_->Chart1()->isVisible(), at);
+                const int64_t from = now_ - app::SpanSeconds[span];
+                const auto expected = store.Series(view.column, from, now_, chart->PlotWidth());
+                const auto& points =
+                    chart->Series(view.column < Col::AturCurrSnrMgn ? 0 : 1).points;
+                QCOMPARE(points.size(), qsizetype(expected.size()));
+                QVERIFY2(!points.isEmpty(), at);
+                for (qsizetype i = 0; i < points.size(); ++i)
+                    QVERIFY2(qAbs(points[i].y - expected[size_t(i)].avg * view.scale) < 1e-9, at);
+                double top = 0;
+                for (const auto& p : points)
+                    top = std::max(top, p.y);
+                QVERIFY2(top <= chart->LeftMax() && top > chart->LeftMax() / 2, at);
+                QCOMPARE(chart->Series(0).companion.isEmpty(),
+                         view.column != Col::AtucChanCurrTxRate);
+                // Labels: at least two, every one in the span's format, all of them fitting.
+                const auto labels = chart->AxisLabels();
+                QVERIFY2(labels.size() >= 2, at);
+                QCOMPARE(chart->FittingAxisLabels(chart->size()).size(), labels.size());
+                for (const auto& label : labels)
+                    QVERIFY2(QRegularExpression(QString::fromLatin1(formats[span]))
+                                 .match(label.label)
+                                 .hasMatch(),
+                             qPrintable(label.label));
+                const auto events = store.Events(from, now_ + 1);
+                QCOMPARE(chart->Marks().size(), qsizetype(events.size()));
+                for (qsizetype i = 0; i < chart->Marks().size(); ++i)
+                    QCOMPARE(chart->Marks()[i].colour, app::EventColour(events[size_t(i)].kind));
+            }
+        QVERIFY(!chart->Marks().isEmpty()); // the year holds events
+        pick("ShowTraffic1");
+        QVERIFY(form_->Chart1()->isVisible() && !chart->isVisible());
+        QVERIFY(!form_->GraphMenuItem("Span1Year1")->isEnabled());
+        QCOMPARE(form_->Chart1()->Render(form_->Chart1()->size()), live);
+        QCOMPARE(form_->settings().GraphSpan, 4);
+    }
+
+    void lineEventsTableNewestFirstAndSaved() {
+        HistoryStore store(HistoryStore::DefaultFileName(), HistoryStore::Mode::Read);
+        QVERIFY(store.Open());
+        const auto events = store.Events(0, now_ + 1);
+        QVERIFY(events.size() >= 3);
+        const int sent = agent_.RequestCount();
+        form_->MenuBtnTablesClick();
+        QTest::mouseClick(form_->findChild<widgets::tRollOverBtn*>("TableBtnEvents"),
+                          Qt::LeftButton);
+        auto* memo = form_->findChild<QPlainTextEdit*>("Memo2");
+        const QStringList lines = memo->toPlainText().split(QLatin1Char('\n'));
+        QCOMPARE(lines, app::EventLines(events));
+        QVERIFY(events.front().time > events.back().time);
+        QVERIFY(lines.front().startsWith(QLocale().toString(
+            QDateTime::fromSecsSinceEpoch(events.front().time), QLocale::ShortFormat)));
+        QCOMPARE(form_->findChild<QLabel*>("Label12")->text(), QStringLiteral("Line events"));
+        QCOMPARE(agent_.RequestCount(), sent);
+
+        const QString path = answer(QStringLiteral("events.txt"));
+        QTest::mouseClick(form_->findChild<widgets::tRollOverBtn*>("TableBtnSave"), Qt::LeftButton);
+        QFile saved(path);
+        QVERIFY(saved.open(QIODevice::ReadOnly));
+        QCOMPARE(saved.readAll(), (lines.join(QStringLiteral("\r\n")) + "\r\n").toLatin1());
+        // A table picked again shows that table, not the events.
+        form_->TableBtnUDPClick();
+        QVERIFY(memo->toPlainText() != lines.join(QLatin1Char('\n')));
+    }
+
+    void exportFromTheMenu() {
+        const QString path = answer(QStringLiteral("history"));
+        pick("ExportHistory1");
+        QVERIFY2(messages_.errors.isEmpty(), qPrintable(messages_.errors.join(' ')));
+        QFile csv(path + ".csv");
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QVERIFY(csv.readAll().count('\n') > 576);
+        answer(QStringLiteral("no/such/dir/history.csv"));
+        pick("ExportHistory1");
+        QCOMPARE(messages_.errors.size(), 1);
+    }
+};
+
+QTEST_MAIN(HistoryViewTest)
+#include "HistoryViewTest.moc"
