@@ -105,6 +105,22 @@ void ScaleLeftAxis(widgets::TrafficChart& chart, double top, bool whole) {
     chart.SetLeftAxis(std::ceil(top / step - 1e-9) * step, step);
 }
 
+// Where nothing was recorded for a while (the program or the router was off) the line breaks
+// rather than invent the values in between: at a distance of more than three times the usual
+// one between neighbours (the recording's rhythm, or one bucket where every bucket has a value),
+// and never at less than `least`.
+void BreakAtGaps(QVector<widgets::ChartPoint>& points, double least) {
+    if (points.size() < 3) return;
+    std::vector<double> distances;
+    for (qsizetype i = 1; i < points.size(); ++i)
+        distances.push_back(points[i].x - points[i - 1].x);
+    const auto middle = distances.begin() + static_cast<std::ptrdiff_t>(distances.size() / 2);
+    std::nth_element(distances.begin(), middle, distances.end());
+    const double limit = std::max(3 * *middle, least);
+    for (qsizetype i = 1; i < points.size(); ++i)
+        points[i].breakBefore = points[i].x - points[i - 1].x > limit;
+}
+
 QFont LabelFont() {
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(11);
@@ -177,6 +193,7 @@ void HistoryView::Fill(const core::history::HistoryStore* store, GraphShow show,
             top = std::max(top, y);
             points.append({static_cast<double>(p.time) + half, y, {}});
         }
+        BreakAtGaps(points, 4 * half);
         return points;
     };
     for (int side = 0; side < 2; ++side) {

@@ -12,6 +12,27 @@ namespace widgets {
 
 namespace {
 
+// The line through `at` (the points' positions), lifted where a point breaks it. A point alone
+// between two breaks is a short dash, so a lone reading still shows.
+QPainterPath LinePath(const QVector<ChartPoint>& points, const QVector<QPointF>& at, bool stairs) {
+    QPainterPath path;
+    for (qsizetype i = 0; i < at.size(); ++i) {
+        if (i == 0 || points[i].breakBefore) {
+            // Only where breaks are drawn: the live chart's lone first point stays unseen.
+            const bool alone =
+                i + 1 == at.size() ? points[i].breakBefore : points[i + 1].breakBefore;
+            path.moveTo(at[i] - QPointF(alone ? 1 : 0, 0));
+            if (alone) path.lineTo(at[i] + QPointF(1, 0));
+        } else if (stairs) {
+            path.lineTo(at[i].x(), at[i - 1].y());
+            path.lineTo(at[i]);
+        } else {
+            path.lineTo(at[i]);
+        }
+    }
+    return path;
+}
+
 const QColor PanelColour(155, 154, 179);
 const QColor BackWall(0, 128, 192);
 const QColor BottomWall(0, 158, 234);
@@ -325,26 +346,15 @@ void TrafficChart::Draw(QPainter& p, QSize size) const {
         // Lines stay inside the box; value labels may reach over its top and right edges.
         p.setClipRect(
             QRectF(plane.left() - 1, 0, size.width() - plane.left() + 1, plane.bottom() + 1));
-        QPainterPath path;
-        for (int i = 0; i < at.size(); ++i) {
-            if (i == 0)
-                path.moveTo(at[i]);
-            else if (s.stairs) {
-                path.lineTo(at[i].x(), at[i - 1].y());
-                path.lineTo(at[i]);
-            } else {
-                path.lineTo(at[i]);
-            }
-        }
-        p.setPen(QPen(s.colour, s.lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
         p.setBrush(Qt::NoBrush);
-        p.drawPath(path);
+        p.setPen(QPen(s.colour, s.lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+        p.drawPath(LinePath(s.points, at, s.stairs));
         if (!s.companion.isEmpty()) {
-            QPolygonF companion;
+            QVector<QPointF> companion;
             for (const ChartPoint& point : s.companion)
                 companion.append(QPointF(px(point.x, plane), py(point.y, plane)));
             p.setPen(QPen(s.colour, 1, Qt::DashLine));
-            p.drawPolyline(companion);
+            p.drawPath(LinePath(s.companion, companion, false));
         }
         for (int i = 0; i < at.size(); ++i) {
             if (s.showPoints) {

@@ -17,7 +17,8 @@ namespace widgets {
 struct ChartPoint {
     double x = 0;
     double y = 0;
-    QString label; // shown on the time axis, turned 90 degrees
+    QString label;            // shown on the time axis, turned 90 degrees
+    bool breakBefore = false; // not joined to the point before: nothing was known in between
 };
 
 struct ChartSeries {

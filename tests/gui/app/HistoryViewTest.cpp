@@ -129,6 +129,11 @@ private slots:
                 for (const auto& p : points)
                     top = std::max(top, p.y);
                 QVERIFY2(top <= chart->LeftMax() && top > chart->LeftMax() / 2, at);
+                // Gaps in the recording break the line, its five-minute rhythm does not: in
+                // the week, each of the daily samples 7 to 3 days ago stands alone.
+                const auto breaks = std::count_if(points.begin(), points.end(),
+                                                  [](const auto& p) { return p.breakBefore; });
+                QCOMPARE(breaks, span == 2 ? 5 : span < 2 ? 0 : breaks);
                 QCOMPARE(chart->Series(0).companion.isEmpty(),
                          view.column != Col::AtucChanCurrTxRate);
                 // Labels: at least two, every one in the span's format, all of them fitting.

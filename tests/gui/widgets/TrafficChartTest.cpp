@@ -111,6 +111,16 @@ private slots:
         for (int x = 60; x < 586; ++x)
             red += image.pixel(x, 100) == qRgb(240, 0, 0);
         QVERIFY(red > 100 && red < 500);
+        // A break lifts the line between 40 and 60; the lone point at 100 is still a dash.
+        ChartPoint after{60, 100, {}, true}, alone{100, 100, {}, true};
+        chart.SetPoints(0, {{0, 100, {}}, {40, 100, {}}, after, {90, 100, {}}, alone});
+        const QImage broken = chart.Render(size);
+        const auto redNear = [&](double x) {
+            return CountColour(broken.copy(60 + int(x * 5.26) - 1, 250, 3, 8), qRgb(240, 0, 0));
+        };
+        QVERIFY(redNear(20) > 0 && redNear(75) > 0 && redNear(99.8) > 0);
+        QCOMPARE(redNear(50), 0);
+        QCOMPARE(redNear(95), 0);
     }
 
     void describesTheLatestRates() {
