@@ -1,5 +1,7 @@
 #include "History.h"
 
+#include "Formatters.h"
+
 #include <QDateTime>
 #include <QLocale>
 #include <QStringList>
@@ -56,9 +58,14 @@ constexpr End kEnds[] = {
     {"ATU-R", AturCurrSnrMgn, AturCurrStatus, AturChanCurrTxRate, AturPerfESs},
 };
 
+// By the names the ADSL page shows; a bit it has no name for by the octet's value.
 QString Status(int64_t status) {
-    return status == NoDefect ? QStringLiteral("noDefect")
-                              : QStringLiteral("0x%1").arg(status, 2, 16, QLatin1Char('0'));
+    const QString names =
+        QString::fromStdString(StrToCurrStatus(std::string(1, static_cast<char>(status))).text)
+            .simplified();
+    return names.isEmpty() || (IsDefect(status) && !names.contains(QLatin1String("loss")))
+               ? QStringLiteral("0x%1").arg(status, 2, 16, QLatin1Char('0'))
+               : names;
 }
 
 QString Tenths(int64_t v) {

@@ -86,9 +86,11 @@ TEST(HistoryRecorder, MovingLineSampledInOneRequestEachEventOnce) {
          {"Low SNR margin: ATU-C SNR margin 3.6 -> 2.7 dB",
           "Errored seconds burst: ATU-C ESs +15 (47 -> 62)"}},
         {SimulatedRouter::StepLineDown,
-         {"Line down: ATU-C status noDefect -> 0x20, ATU-R status noDefect -> 0x20"}},
+         {"Line down: ATU-C status noDefect -> lossOfSignal, ATU-R status noDefect -> "
+          "lossOfSignal"}},
         {SimulatedRouter::StepResync,
-         {"Resync: ATU-C status 0x20 -> noDefect, ATU-R status 0x20 -> noDefect, Inits 3 -> 4"}},
+         {"Resync: ATU-C status lossOfSignal -> noDefect, ATU-R status lossOfSignal -> noDefect, "
+          "Inits 3 -> 4"}},
         {SimulatedRouter::StepRestart, {"Router restart: uptime 12 d 03:28:02 -> 00:00:45"}}};
     std::vector<Sample> samples;
     for (int step = 0; step < SimulatedRouter::MovingSteps; ++step) {
