@@ -76,6 +76,10 @@ int main(int argc, char** argv) {
 
     // Binding 514 needs privileges; the demo and users without them pick another port.
     QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("A monitor for the Corvane R62GX/R63 ADSL router.\n\n"
+                       "linescope --export-history FILE [--since YYYY-MM-DD] writes the line "
+                       "history as CSV, without a window, beside a running LineScope."));
     parser.addHelpOption();
     const QCommandLineOption portOption(QStringLiteral("syslog-port"),
                                         QStringLiteral("UDP port of the syslog server (514)."),
