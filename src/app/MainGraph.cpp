@@ -280,10 +280,15 @@ void TForm1::ExportHistory1Click() {
         this, QStringLiteral("Please choose filename and path for the CSV file"),
         QStringLiteral("LineHistory"), {3, QStringLiteral("csv")});
     if (!path) return;
-    const core::history::HistoryStore* store = History();
     QString error = QStringLiteral("No line history has been recorded yet.");
-    if (store == nullptr || !store->ExportCsv(*path, std::nullopt, error))
-        seams_.messages.Error(this, error);
+    bool written = false;
+    {
+        // A year of history takes a moment to write.
+        core::BusyCursorScope busy(seams_.cursor);
+        const core::history::HistoryStore* store = History();
+        written = store != nullptr && store->ExportCsv(*path, std::nullopt, error);
+    }
+    if (!written) seams_.messages.Error(this, error);
 }
 
 void TForm1::StartGraph() {

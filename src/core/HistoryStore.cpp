@@ -628,7 +628,8 @@ bool HistoryStore::ExportCsv(const QString& fileName, std::optional<QDate> since
     const int64_t start = since ? QDateTime(*since, QTime(0, 0)).toSecsSinceEpoch()
                                 : std::numeric_limits<int64_t>::min();
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+    // Rows end in CR LF as CSV has them; a text-mode device would double the CR on Windows.
+    if (!file.open(QIODevice::WriteOnly)) {
         error = QStringLiteral("%1 could not be written: %2").arg(fileName, file.errorString());
         return false;
     }
