@@ -197,6 +197,22 @@ private slots:
         pick("ExportHistory1");
         QCOMPARE(messages_.errors.size(), 1);
     }
+
+    void aWrittenSampleShowsInTheOpenView() {
+        form_->MenuBtnGraphClick();
+        pick("ShowSnrMargin1");
+        pick("Span1Hour1");
+        {
+            HistoryStore writer(HistoryStore::DefaultFileName(), HistoryStore::Mode::Write);
+            QVERIFY(writer.Open());
+            core::history::Sample sample;
+            sample.time = now_ - 1;
+            sample[Col::AtucCurrSnrMgn] = 999;
+            QVERIFY(writer.Add(sample, {}));
+        }
+        form_->HistoryChanged(); // as the recorder's writer signals it
+        QVERIFY(qAbs(form_->HistoryChart()->Series(0).points.back().y - 99.9) < 1e-9);
+    }
 };
 
 QTEST_MAIN(HistoryViewTest)
