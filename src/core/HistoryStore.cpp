@@ -113,6 +113,16 @@ std::optional<int64_t> IntAt(const QSqlQuery& q, int index) {
     return v.toLongLong();
 }
 
+// The rise stored with a counter's value `v`: its climb since `previous` (the counter's value
+// stored before it), which then moves on to `v`; a fall (the router restarted) counts as none,
+// and a first or missing value has none.
+QVariant RiseFrom(std::optional<int64_t>& previous, const std::optional<int64_t>& v) {
+    const QVariant rise =
+        v && previous ? QVariant(qlonglong(std::max<int64_t>(*v - *previous, 0))) : QVariant();
+    if (v) previous = v;
+    return rise;
+}
+
 // What one hour of raw samples rolls up to, for one column.
 struct Roll {
     int64_t count = 0;
@@ -221,14 +231,8 @@ bool HistoryStore::Impl::FillRises() {
     }
     std::array<std::optional<int64_t>, ColumnCount> previous{};
     while (q.next()) {
-        for (int c = 0; c < ColumnCount; ++c) {
-            if (!IsCounter(c)) continue;
-            const std::optional<int64_t> v = IntAt(q, c + 1);
-            update.addBindValue(v && previous[c]
-                                    ? QVariant(qlonglong(std::max<int64_t>(*v - *previous[c], 0)))
-                                    : QVariant());
-            if (v) previous[c] = v;
-        }
+        for (int c = 0; c < ColumnCount; ++c)
+            if (IsCounter(c)) update.addBindValue(RiseFrom(previous[c], IntAt(q, c + 1)));
         update.addBindValue(q.value(0));
         if (!update.exec()) {
             error = Describe(update.lastError());
@@ -348,8 +352,6 @@ HistoryStore::HistoryStore(QString fileName, Mode mode)
 
 HistoryStore::~HistoryStore() = default;
 
-namespace {} // namespace
-
 std::unique_ptr<HistoryStore::Impl> HistoryStore::Impl::Connect(const QString& fileName,
                                                                 bool readOnly) {
     auto impl = std::make_unique<HistoryStore::Impl>(
@@ -467,14 +469,8 @@ bool HistoryStore::Add(const Sample& sample, std::span<const Event> events) {
         insert.addBindValue(qlonglong(sample.time));
         for (const auto& v : sample.values)
             insert.addBindValue(v ? QVariant(qlonglong(*v)) : QVariant());
-        for (int c = 0; c < ColumnCount; ++c) {
-            if (!IsCounter(c)) continue;
-            const auto& v = sample.values[c];
-            insert.addBindValue(v && latest[c]
-                                    ? QVariant(qlonglong(std::max<int64_t>(*v - *latest[c], 0)))
-                                    : QVariant());
-            if (v) latest[c] = v;
-        }
+        for (int c = 0; c < ColumnCount; ++c)
+            if (IsCounter(c)) insert.addBindValue(RiseFrom(latest[c], sample.values[c]));
         ok = ok && insert.exec();
         if (!ok) d.error = Describe(insert.lastError());
     }
@@ -608,7 +604,7 @@ QString IsoLocal(int64_t time) {
     return local.toOffsetFromUtc(local.offsetFromUtc()).toString(Qt::ISODate);
 }
 
-// A CSV field: numbers as they are, text never appears but would be quoted.
+// A CSV field: the export holds numbers only, so none needs quoting; NULL is an empty field.
 QString Field(const QVariant& v) {
     if (v.isNull()) return {};
     if (v.typeId() == QMetaType::Double)
