@@ -475,25 +475,22 @@ void TForm1::TableBtnRefreshClick() {
 }
 
 void TForm1::TableBtnSaveClick() {
+    QString name;
+    std::vector<std::string> eventLines;
     if (eventsShown_) {
-        const std::optional<QString> path = SaveDialog1().Execute(
-            this, QStringLiteral("Please choose filename and path for Table file"),
-            QStringLiteral("LineEvents"));
-        if (!path) return;
-        std::vector<std::string> lines;
+        name = QStringLiteral("LineEvents");
         for (const QString& line : memo2_->toPlainText().split(QLatin1Char('\n')))
-            lines.push_back(line.toLatin1().toStdString());
-        const QString error = core::WriteTableFile(*path, lines);
-        if (!error.isEmpty()) seams_.messages.Error(this, error);
-        return;
+            eventLines.push_back(line.toLatin1().toStdString());
+    } else {
+        const int view = stats_.TableView;
+        if (view < 1 || view > 5) return;
+        name = Latin1(mib::TableNames[view]);
     }
-    const int view = stats_.TableView;
-    if (view < 1 || view > 5) return;
     const std::optional<QString> path = SaveDialog1().Execute(
-        this, QStringLiteral("Please choose filename and path for Table file"),
-        Latin1(mib::TableNames[view]));
+        this, QStringLiteral("Please choose filename and path for Table file"), name);
     if (!path) return;
     // The file holds exactly the view: its lines as 8-bit text, each ended by CR LF.
-    const QString error = core::WriteTableFile(*path, stats_.TableLines);
+    const QString error =
+        core::WriteTableFile(*path, eventsShown_ ? eventLines : stats_.TableLines);
     if (!error.isEmpty()) seams_.messages.Error(this, error);
 }
