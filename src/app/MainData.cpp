@@ -479,8 +479,9 @@ void TForm1::TableBtnSaveClick() {
     std::vector<std::string> eventLines;
     if (eventsShown_) {
         name = QStringLiteral("LineEvents");
+        // UTF-8: the locale's dates are not always Latin-1, unlike the router's tables.
         for (const QString& line : memo2_->toPlainText().split(QLatin1Char('\n')))
-            eventLines.push_back(line.toLatin1().toStdString());
+            eventLines.push_back(line.toUtf8().toStdString());
     } else {
         const int view = stats_.TableView;
         if (view < 1 || view > 5) return;

@@ -49,7 +49,7 @@ void Seed(int64_t now) {
         s[Col::AturPerfESs] = es / 2;
         std::vector<core::history::Event> events;
         if (i % 150 == 75)
-            events.push_back({t, core::history::EventKind(1 + i % 5), QStringLiteral("d")});
+            events.push_back({t, core::history::EventKind(1 + i % 5), QStringLiteral("Δ d")});
         QVERIFY2(store.Add(s, events), qPrintable(store.Problem()));
     };
     for (int day = 365; day > 2; --day)
@@ -180,7 +180,7 @@ private slots:
         QTest::mouseClick(form_->findChild<widgets::tRollOverBtn*>("TableBtnSave"), Qt::LeftButton);
         QFile saved(path);
         QVERIFY(saved.open(QIODevice::ReadOnly));
-        QCOMPARE(saved.readAll(), (lines.join(QStringLiteral("\r\n")) + "\r\n").toLatin1());
+        QCOMPARE(saved.readAll(), (lines.join(QStringLiteral("\r\n")) + "\r\n").toUtf8());
         // A table picked again shows that table, not the events.
         form_->TableBtnUDPClick();
         QVERIFY(memo->toPlainText() != lines.join(QLatin1Char('\n')));
