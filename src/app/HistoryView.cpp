@@ -121,12 +121,6 @@ void BreakAtGaps(QVector<widgets::ChartPoint>& points, double least) {
         points[i].breakBefore = points[i].x - points[i - 1].x > limit;
 }
 
-QFont LabelFont() {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(11);
-    return font;
-}
-
 QString EventTime(int64_t time) {
     return QLocale().toString(QDateTime::fromSecsSinceEpoch(time), QLocale::ShortFormat);
 }
@@ -206,7 +200,7 @@ void HistoryView::Fill(const core::history::HistoryStore* store, GraphShow show,
     ScaleLeftAxis(chart_, top, show == GraphShow::Errors);
 
     const QString widest = QLocale().toString(now, QString::fromLatin1(Formats[span]));
-    const int slot = QFontMetrics(LabelFont()).horizontalAdvance(widest) + 16;
+    const int slot = QFontMetrics(widgets::TrafficChart::Font()).horizontalAdvance(widest) + 16;
     chart_.SetAxisLabels(TimeLabels(from, to, span, chart_.PlotWidth(), slot));
 
     QVector<widgets::ChartMark> marks;

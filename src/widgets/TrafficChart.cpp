@@ -49,12 +49,6 @@ constexpr int MaxGridLines = 200;
 constexpr int MarkSize = 7;
 constexpr int LabelGap = 12; // between two level time labels
 
-QFont ChartFont() {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(11);
-    return font;
-}
-
 // Whole numbers with the locale's separators, up to three decimals otherwise ("#,##0.###").
 QString ValueText(double value) {
     const QLocale locale;
@@ -68,6 +62,12 @@ QString ValueText(double value) {
 }
 
 } // namespace
+
+QFont TrafficChart::Font() {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(11);
+    return font;
+}
 
 TrafficChart::TrafficChart(QWidget* parent) : QWidget(parent) {
     series_[0].title = QStringLiteral("DownStream");
@@ -178,7 +178,7 @@ int TrafficChart::PlotWidth() const {
 }
 
 QVector<ChartPoint> TrafficChart::FittingAxisLabels(QSize size) const {
-    const QFontMetrics fm(ChartFont());
+    const QFontMetrics fm(TrafficChart::Font());
     const QRectF front = Front(size);
     QVector<ChartPoint> fitting;
     double right = -1e9;
@@ -217,7 +217,7 @@ void TrafficChart::Draw(QPainter& p, QSize size) const {
     // 1 or 2 wide by position: the grid and frames take whole device pixels, the same everywhere.
     QPen hairline(Qt::black, std::max(1.0, std::round(p.device()->devicePixelRatioF())));
     hairline.setCosmetic(true);
-    const QFont font = ChartFont();
+    const QFont font = TrafficChart::Font();
     p.setFont(font);
     const QFontMetrics fm(font);
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QString>
 #include <QVector>
@@ -72,6 +73,8 @@ public:
     [[nodiscard]] const QVector<ChartMark>& Marks() const { return marks_; }
     // The plot's width in pixels at the widget's size: one pixel per value is all it can show.
     [[nodiscard]] int PlotWidth() const;
+    // The font of the chart's texts, so an owner can measure its labels before giving them.
+    [[nodiscard]] static QFont Font();
 
     // The 3D view; the series' line widths are their owner's choice.
     void Set3D(bool on);
