@@ -37,7 +37,15 @@ void HistoryWriter::Post(const Sample& sample, std::vector<Event> events) {
         }
         QMetaObject::invokeMethod(
             this, [this, sample, events] { emit Written(sample, events); }, Qt::QueuedConnection);
+        if (auto notices = AllowanceNotices(*store_, allowance_, sample.time); !notices.empty())
+            QMetaObject::invokeMethod(
+                this, [this, notices = std::move(notices)] { emit UsageNotices(notices); },
+                Qt::QueuedConnection);
     });
+}
+
+void HistoryWriter::SetAllowance(Allowance allowance) {
+    QMetaObject::invokeMethod(context_, [this, allowance] { allowance_ = allowance; });
 }
 
 void HistoryWriter::Report(const QString& text) {

@@ -155,7 +155,7 @@ TEST_F(HistoryStoreTest, MigratesAFileOfTheFirstSchema) {
         Peek v1(file);
         QStringList columns;
         for (const Column& c : Columns())
-            columns << QString::fromLatin1(c.name) + " INTEGER";
+            if (c.since == 1) columns << QString::fromLatin1(c.name) + " INTEGER";
         ASSERT_TRUE(
             v1.Exec("CREATE TABLE sample(time INTEGER PRIMARY KEY," + columns.join(',') + ")"));
         ASSERT_TRUE(v1.Exec("CREATE TABLE event(time INTEGER NOT NULL,kind INTEGER NOT NULL,"
@@ -177,7 +177,7 @@ TEST_F(HistoryStoreTest, MigratesAFileOfTheFirstSchema) {
     EXPECT_EQ(store.Last()->values[AturCurrAtn], 320);
     EXPECT_EQ(store.Events(H0, H0 + 61).at(0).detail, QStringLiteral("x"));
     Peek peek(file);
-    EXPECT_EQ(peek.Row("PRAGMA user_version"), QStringList{"2"});
+    EXPECT_EQ(peek.Row("PRAGMA user_version"), QStringList{"3"});
     EXPECT_EQ(peek.Row("SELECT time,samples,adslAturCurrAtn_avg,adslAturPerfESs_rise FROM hour"),
               QStringList({QString::number(H0), "2", "305", "3"}));
     const auto es = store.Series(AturPerfESs, H0, H0 + 7200, 2);
