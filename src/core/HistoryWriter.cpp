@@ -35,12 +35,13 @@ void HistoryWriter::Post(const Sample& sample, std::vector<Event> events) {
             Report(store_->Problem());
             return;
         }
-        QMetaObject::invokeMethod(
-            this, [this, sample, events] { emit Written(sample, events); }, Qt::QueuedConnection);
+        // Before Written: that is the last word on a sample.
         if (auto notices = AllowanceNotices(*store_, allowance_, sample.time); !notices.empty())
             QMetaObject::invokeMethod(
                 this, [this, notices = std::move(notices)] { emit UsageNotices(notices); },
                 Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, sample, events] { emit Written(sample, events); }, Qt::QueuedConnection);
     });
 }
 
