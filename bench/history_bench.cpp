@@ -1,11 +1,14 @@
 // The line history's costs: a sample's insert (Add on the caller's thread, and through the
 // writer thread, with what Post costs the window), and a synthetic year of minute samples: its
-// file size and the time the 30-day and 1-year views take at 600 buckets. Goals: under 100 MB,
-// under 50 ms per view.
+// file size and the time the 30-day and 1-year views take at 600 buckets, and the usage and
+// line report queries over it. Goals: under 100 MB, under 50 ms per view and per query.
 #include "HistorySynth.h"
 #include "HistoryWriter.h"
+#include "LineReport.h"
+#include "Usage.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -13,6 +16,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -105,6 +109,26 @@ int main(int argc, char** argv) {
             printf("Series %-7s %-11s %6.1f ms, %zu points (goal < 50 ms)\n", name,
                    c == AturCurrSnrMgn ? "(level):" : "(counter):", ms, points);
         }
+    }
+    const QDate last = QDateTime::fromSecsSinceEpoch(End - 1).date();
+    const struct {
+        const char* name;
+        std::function<size_t()> query;
+    } queries[] = {
+        {"usage 24 h by hour:",
+         [&] { return UsageBuckets(view, End - 86400, End, UsageGrain::Hour).size(); }},
+        {"usage 1 y by day:",
+         [&] { return UsageBuckets(view, End - 365 * 86400, End, UsageGrain::Day).size(); }},
+        {"usage 1 y by month:",
+         [&] { return UsageBuckets(view, End - 365 * 86400, End, UsageGrain::Month).size(); }},
+        {"usage table, 1 y:", [&] { return UsageTable(view).size(); }},
+        {"line report, 1 y:",
+         [&] { return LineReportDays(view, last.addDays(-364), last).size(); }},
+    };
+    for (const auto& q : queries) {
+        size_t rows = 0;
+        const double ms = MedianMs(9, [&] { rows = q.query(); });
+        printf("%-24s %6.1f ms, %zu rows (goal < 50 ms)\n", q.name, ms, rows);
     }
     return 0;
 }

@@ -7,6 +7,7 @@
 #include "Seams.h"
 #include "SessionEnd.h"
 #include "SingleInstance.h"
+#include "Usage.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -20,17 +21,21 @@
 namespace {
 
 // `linescope --export-history FILE [--since YYYY-MM-DD]`: the line history as CSV, with no
-// display, window, settings, socket or other instance involved, beside a running LineScope.
+// display, window, settings, socket or other instance involved, beside a running LineScope;
+// `--export-usage FILE` the same for the usage per day and month.
 int ExportHistory(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
     const QCommandLineOption file(QStringLiteral("export-history"),
                                   QStringLiteral("Write the line history to FILE as CSV."),
                                   QStringLiteral("FILE"));
+    const QCommandLineOption usage(QStringLiteral("export-usage"),
+                                   QStringLiteral("Write the usage per day and month to FILE."),
+                                   QStringLiteral("FILE"));
     const QCommandLineOption since(QStringLiteral("since"),
                                    QStringLiteral("Export only from this day on."),
                                    QStringLiteral("YYYY-MM-DD"));
-    parser.addOptions({file, since});
+    parser.addOptions({file, usage, since});
     auto fail = [](const QString& text) {
         fprintf(stderr, "linescope: %s\n", qPrintable(text.simplified()));
         return 1;
@@ -38,6 +43,8 @@ int ExportHistory(int argc, char** argv) {
     if (!parser.parse(QCoreApplication::arguments())) return fail(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
         return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
+    if (parser.isSet(file) == parser.isSet(usage))
+        return fail(QStringLiteral("give one of --export-history and --export-usage"));
     std::optional<QDate> from;
     if (parser.isSet(since)) {
         const QString text = parser.value(since);
@@ -48,8 +55,10 @@ int ExportHistory(int argc, char** argv) {
                                       core::history::HistoryStore::Mode::Read);
     if (!store.Open()) return fail(store.Problem());
     QString error;
-    if (!store.ExportCsv(parser.value(file), from, error)) return fail(error);
-    return 0;
+    const bool done = parser.isSet(file)
+                          ? store.ExportCsv(parser.value(file), from, error)
+                          : core::history::ExportUsageCsv(store, parser.value(usage), from, error);
+    return done ? 0 : fail(error);
 }
 
 } // namespace
@@ -62,9 +71,10 @@ int main(int argc, char** argv) {
     if (getauxval(AT_SECURE) != 0) prctl(PR_SET_DUMPABLE, 0);
 #endif
     for (int i = 1; i < argc; ++i)
-        if (strcmp(argv[i], "--export-history") == 0 ||
-            strncmp(argv[i], "--export-history=", 17) == 0)
-            return ExportHistory(argc, argv);
+        for (const char* option : {"--export-history", "--export-usage"})
+            if (strncmp(argv[i], option, strlen(option)) == 0 &&
+                (argv[i][strlen(option)] == '\0' || argv[i][strlen(option)] == '='))
+                return ExportHistory(argc, argv);
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
     QCoreApplication::setApplicationName(QStringLiteral("LineScope"));
@@ -79,7 +89,9 @@ int main(int argc, char** argv) {
     parser.setApplicationDescription(
         QStringLiteral("A monitor for the Corvane R62GX/R63 ADSL router.\n\n"
                        "linescope --export-history FILE [--since YYYY-MM-DD] writes the line "
-                       "history as CSV, without a window, beside a running LineScope."));
+                       "history as CSV, without a window, beside a running LineScope;\n"
+                       "linescope --export-usage FILE [--since YYYY-MM-DD] the volume down and "
+                       "up per day and month."));
     parser.addHelpOption();
     const QCommandLineOption portOption(QStringLiteral("syslog-port"),
                                         QStringLiteral("UDP port of the syslog server (514)."),

@@ -43,6 +43,8 @@ constexpr Column kColumns[] = {
     {"adslAturChanCorrectedBlks", "10.94.1.1.11.1.3", Index::Adsl, true},
     {"adslAturChanUncorrectBlks", "10.94.1.1.11.1.4", Index::Adsl, true},
     {"sysUpTime", "1.3", Index::Scalar, false},
+    {"ifInOctets", "2.2.1.10", Index::Wan, true, 3},
+    {"ifOutOctets", "2.2.1.16", Index::Wan, true, 3},
     {"ifHCInOctets", "31.1.1.1.6", Index::WanIfx, true},
     {"ifHCOutOctets", "31.1.1.1.10", Index::WanIfx, true},
 };

@@ -14,8 +14,9 @@
 namespace core::history {
 
 // One recorded quantity. Line objects are read at the ADSL interface's index, as the ADSL page
-// reads them; the WAN octets at the WAN's 64-bit counters' index; sysUpTime is a scalar.
-enum class Index { Scalar, Adsl, WanIfx };
+// reads them; the WAN's 32-bit octets at its ifTable index, its 64-bit ones at the index of its
+// ifXTable row; sysUpTime is a scalar.
+enum class Index { Scalar, Adsl, Wan, WanIfx };
 
 struct Column {
     std::string_view name; // the MIB object's name: database column and CSV heading
@@ -24,6 +25,7 @@ struct Column {
     // A counter only grows (until the router restarts): its hourly roll-up keeps the last value
     // as its maximum, and the views show its rise per sample rather than its level.
     bool counter;
+    int since = 1; // the schema version that brought the column
 };
 
 // The columns in store order. The exchange end (ATU-C) has Lols and Inits, the modem end (ATU-R)
@@ -59,7 +61,9 @@ enum Col : int {
     AturChanTransmittedBlks,
     AturChanCorrectedBlks,
     AturChanUncorrectBlks,
-    SysUpTime, // hundredths of a second
+    SysUpTime,     // hundredths of a second
+    WanInOctets32, // for routers without the 64-bit counters; wraps at 2^32
+    WanOutOctets32,
     WanInOctets,
     WanOutOctets,
     ColumnCount
@@ -76,7 +80,8 @@ inline constexpr int64_t NoDefect = 0x80;
 // One reading of the line. A value the router did not give (it lacks the object, or the reply
 // did not carry it) is nothing, never 0.
 struct Sample {
-    int64_t time = 0; // seconds since the epoch, UTC
+    int64_t time = 0;     // seconds since the epoch, UTC
+    int64_t interval = 0; // seconds between samples when it was taken; 0: the default, 60
     std::array<std::optional<int64_t>, ColumnCount> values{};
 
     [[nodiscard]] const std::optional<int64_t>& operator[](Col c) const { return values[c]; }

@@ -7,7 +7,8 @@ HistoryRecorder::HistoryRecorder(RouterQuery& query, Statistics& stats, Settings
     : query_(query), stats_(stats), settings_(settings), clock_(clock) {}
 
 std::vector<std::string> HistoryRecorder::Oids(const std::string& adslIndex,
-                                               const std::string& wanIfxIndex) {
+                                               const std::string& wanIfxIndex,
+                                               const std::string& wanIfIndex) {
     const auto known = [](const std::string& index) { return !index.empty() && index != "0"; };
     std::vector<std::string> oids;
     for (const Column& column : Columns()) {
@@ -18,6 +19,9 @@ std::vector<std::string> HistoryRecorder::Oids(const std::string& adslIndex,
             break;
         case Index::Adsl:
             oids.push_back(known(adslIndex) ? base + "." + adslIndex : std::string());
+            break;
+        case Index::Wan:
+            oids.push_back(known(wanIfIndex) ? base + "." + wanIfIndex : std::string());
             break;
         case Index::WanIfx:
             oids.push_back(known(wanIfxIndex) ? base + "." + wanIfxIndex : std::string());
@@ -48,7 +52,8 @@ Sample HistoryRecorder::Parse(int64_t time,
 std::optional<HistoryRecorder::Reading> HistoryRecorder::Take() {
     lastRequests_ = 0;
     if (!query_.RouterPresent) return std::nullopt;
-    const std::vector<std::string> all = Oids(stats_.AdslIfIndex, stats_.WanIfxIndex);
+    const std::vector<std::string> all =
+        Oids(stats_.AdslIfIndex, stats_.WanIfxIndex, stats_.WanIfIndex);
     // Columns whose index is unknown are not asked for.
     std::vector<std::string> asked;
     std::vector<int> column;
@@ -66,6 +71,7 @@ std::optional<HistoryRecorder::Reading> HistoryRecorder::Take() {
 
     Reading reading;
     reading.sample = Parse(clock_.Now().toSecsSinceEpoch(), byColumn);
+    reading.sample.interval = settings_.HistoryInt;
     if (previous_) {
         const Thresholds limits{settings_.HistorySnrMin, settings_.HistoryEsBurst};
         reading.events = Compare(*previous_, reading.sample, limits);

@@ -22,7 +22,8 @@ public:
     // The full OID of every column at the given indices (texts as Statistics keeps them), in
     // Col order; empty for a column whose index is unknown (empty or "0").
     static std::vector<std::string> Oids(const std::string& adslIndex,
-                                         const std::string& wanIfxIndex);
+                                         const std::string& wanIfxIndex,
+                                         const std::string& wanIfIndex);
 
     // The sample a set of varbinds holds, timed `time`: integers as they are, the status
     // bitmap's first octet, nothing where no varbind is.

@@ -1,5 +1,7 @@
 #include "HistoryStore.h"
 
+#include "Usage.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -23,6 +25,7 @@ namespace {
 
 constexpr int64_t kHour = 3600;
 constexpr int64_t kDay = 86400;
+constexpr int kCurrentVersion = 3;
 
 int64_t HourOf(int64_t time) {
     return time - ((time % kHour) + kHour) % kHour;
@@ -36,46 +39,71 @@ bool IsCounter(int c) {
     return Columns()[c].counter;
 }
 
+// Whether a file of schema `version` has column c.
+bool In(int c, int version) {
+    return Columns()[c].since <= version;
+}
+
 QString RiseName(int c) {
     return Name(c) + QStringLiteral("_rise");
 }
 
 // A counter's rise since the value stored before it (of any earlier sample that had one); a
 // fall (the router restarted) counts as none. Kept with each sample, the views add them up.
-QStringList Rises() {
+QStringList Rises(int version = kCurrentVersion) {
     QStringList names;
     for (int c = 0; c < ColumnCount; ++c)
-        if (IsCounter(c)) names << RiseName(c);
+        if (IsCounter(c) && In(c, version)) names << RiseName(c);
     return names;
 }
 
-// The sample table's columns after `time`: the values in Col order, then the counters' rises.
+// Kept with each sample and summed per hour since schema 3: the seconds it accounts for (none
+// for the first and across a gap) and the WAN octets it adds, placed in its hour or, when it
+// ends a gap, unplaced.
+QStringList UsageColumns() {
+    return {QStringLiteral("covered"), QStringLiteral("usage_down"), QStringLiteral("usage_up"),
+            QStringLiteral("unplaced_down"), QStringLiteral("unplaced_up")};
+}
+
+// The sample table's columns after `time`: the values in Col order, the counters' rises, then
+// the usage.
 QString SampleColumns() {
     QStringList names;
     for (int c = 0; c < ColumnCount; ++c)
         names << Name(c);
-    return (names + Rises()).join(QLatin1Char(','));
+    return (names + Rises() + UsageColumns()).join(QLatin1Char(','));
 }
 
 // The hour table's columns after `time` and `samples`: min, avg and max of every column, and a
 // counter's rise. A counter's max is its last value: it only grows until the router restarts.
-QStringList HourColumns() {
-    QStringList names;
-    for (int c = 0; c < ColumnCount; ++c) {
-        names << Name(c) + QStringLiteral("_min") << Name(c) + QStringLiteral("_avg")
-              << Name(c) + QStringLiteral("_max");
-        if (IsCounter(c)) names << Name(c) + QStringLiteral("_rise");
-    }
+// Then, since schema 3, the usage sums.
+QStringList ColumnStats(int c) {
+    QStringList names{Name(c) + QStringLiteral("_min"), Name(c) + QStringLiteral("_avg"),
+                      Name(c) + QStringLiteral("_max")};
+    if (IsCounter(c)) names << Name(c) + QStringLiteral("_rise");
     return names;
+}
+
+QStringList HourColumns(int version = kCurrentVersion) {
+    QStringList names;
+    for (int c = 0; c < ColumnCount; ++c)
+        if (In(c, version)) names << ColumnStats(c);
+    return version >= 3 ? names + UsageColumns() : names;
+}
+
+QString Typed(const QString& name) {
+    return name + (name.endsWith(QStringLiteral("_avg")) ? QStringLiteral(" REAL")
+                                                         : QStringLiteral(" INTEGER"));
 }
 
 // Schema migrations: entry i brings a file from version i to i + 1. Version 1 held the raw
 // samples and the events; version 2 added the counters' rises to the samples and the hourly
-// roll-ups, both filled in for what is there.
+// roll-ups; version 3 the WAN's 32-bit octets, the usage columns and the allowance notices
+// given. Migrate fills in what the new columns hold for what is there.
 QStringList Version1() {
     QStringList sample;
     for (int c = 0; c < ColumnCount; ++c)
-        sample << Name(c) + QStringLiteral(" INTEGER");
+        if (In(c, 1)) sample << Name(c) + QStringLiteral(" INTEGER");
     return {
         QStringLiteral("CREATE TABLE sample(time INTEGER PRIMARY KEY,%1)")
             .arg(sample.join(QLatin1Char(','))),
@@ -86,18 +114,50 @@ QStringList Version1() {
 
 QStringList Version2() {
     QStringList hour;
-    for (const QString& name : HourColumns())
-        hour << name + (name.endsWith(QStringLiteral("_avg")) ? QStringLiteral(" REAL")
-                                                              : QStringLiteral(" INTEGER"));
+    for (const QString& name : HourColumns(2))
+        hour << Typed(name);
     QStringList steps;
-    for (const QString& rise : Rises())
+    for (const QString& rise : Rises(2))
         steps << QStringLiteral("ALTER TABLE sample ADD COLUMN %1 INTEGER").arg(rise);
     return steps << QStringLiteral(
                         "CREATE TABLE hour(time INTEGER PRIMARY KEY,samples INTEGER NOT NULL,%1)")
                         .arg(hour.join(QLatin1Char(',')));
 }
 
-constexpr int kCurrentVersion = 2;
+QStringList Version3() {
+    QStringList sample, hour;
+    for (int c = 0; c < ColumnCount; ++c) {
+        if (Columns()[c].since != 3) continue;
+        sample << Name(c);
+        if (IsCounter(c)) sample << RiseName(c);
+        hour << ColumnStats(c);
+    }
+    QStringList steps;
+    for (const QString& name : sample + UsageColumns())
+        steps << QStringLiteral("ALTER TABLE sample ADD COLUMN %1 INTEGER").arg(name);
+    for (const QString& name : hour + UsageColumns())
+        steps << QStringLiteral("ALTER TABLE hour ADD COLUMN %1").arg(Typed(name));
+    return steps << QStringLiteral("CREATE TABLE notice(period TEXT NOT NULL,percent INTEGER NOT "
+                                   "NULL,cap INTEGER NOT NULL,time INTEGER NOT NULL,PRIMARY "
+                                   "KEY(period,percent,cap))");
+}
+
+// The usage's inputs of a sample: its time, sysUpTime and the WAN octets.
+const QString kUsageInputs =
+    QStringLiteral("time,sysUpTime,ifInOctets,ifOutOctets,ifHCInOctets,ifHCOutOctets");
+constexpr Col kUsageInputCols[] = {SysUpTime, WanInOctets32, WanOutOctets32, WanInOctets,
+                                   WanOutOctets};
+
+// The usage columns' values for one step, in UsageColumns() order.
+QVariantList UsageValues(const UsageStep& step) {
+    const auto v = [](const std::optional<int64_t>& x) {
+        return x ? QVariant(qlonglong(*x)) : QVariant();
+    };
+    const QVariant none;
+    return {qlonglong(step.covered), step.unplaced ? none : v(step.down),
+            step.unplaced ? none : v(step.up), step.unplaced ? v(step.down) : none,
+            step.unplaced ? v(step.up) : none};
+}
 
 std::atomic<int> connectionCount{0};
 
@@ -121,6 +181,14 @@ QVariant RiseFrom(std::optional<int64_t>& previous, const std::optional<int64_t>
         v && previous ? QVariant(qlonglong(std::max<int64_t>(*v - *previous, 0))) : QVariant();
     if (v) previous = v;
     return rise;
+}
+
+Sample UsageInputs(const QSqlQuery& q) {
+    Sample s;
+    s.time = q.value(0).toLongLong();
+    for (std::size_t i = 0; i < std::size(kUsageInputCols); ++i)
+        s[kUsageInputCols[i]] = IntAt(q, int(i) + 1);
+    return s;
 }
 
 // What one hour of raw samples rolls up to, for one column.
@@ -192,10 +260,16 @@ struct HistoryStore::Impl {
     static std::unique_ptr<Impl> Connect(const QString& fileName, bool readOnly);
     bool LoadLatest();
     bool FillRises();
+    bool FillUsage();
+    bool FillHourUsage();
     bool RollUp(int64_t upTo);
 
-    // The newest stored value of each counter, what the next sample's rises count from.
+    // The newest stored value of each counter, what the next sample's rises count from; the
+    // newest sample's time and the newest sample with WAN octets, what its usage counts from.
     std::optional<std::array<std::optional<int64_t>, ColumnCount>> latest;
+    std::optional<int64_t> previousTime;
+    std::optional<Sample> counted;
+    int64_t migratedInterval = 60; // the samples' usual spacing, found by FillUsage
     bool Migrate();
 };
 
@@ -212,7 +286,105 @@ bool HistoryStore::Impl::LoadLatest() {
             return false;
         }
     }
+    previousTime = Scalar(QStringLiteral("SELECT max(time) FROM sample"));
+    QSqlQuery q(db);
+    if (!Run(q, QStringLiteral("SELECT %1 FROM sample WHERE coalesce(ifInOctets,ifOutOctets,"
+                               "ifHCInOctets,ifHCOutOctets) IS NOT NULL ORDER BY time DESC LIMIT 1")
+                    .arg(kUsageInputs))) {
+        latest.reset();
+        return false;
+    }
+    counted.reset();
+    if (q.next()) counted = UsageInputs(q);
     return true;
+}
+
+// The usage of samples stored before it was kept. Their interval was not stored: the usual
+// spacing of the samples stands in for it.
+bool HistoryStore::Impl::FillUsage() {
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!Run(q, QStringLiteral("SELECT %1 FROM sample ORDER BY time").arg(kUsageInputs)))
+        return false;
+    std::vector<Sample> samples;
+    while (q.next())
+        samples.push_back(UsageInputs(q));
+    std::vector<int64_t> spacing;
+    for (std::size_t i = 1; i < samples.size(); ++i)
+        spacing.push_back(samples[i].time - samples[i - 1].time);
+    if (!spacing.empty()) {
+        std::nth_element(spacing.begin(), spacing.begin() + spacing.size() / 2, spacing.end());
+        migratedInterval = spacing[spacing.size() / 2];
+    }
+    QSqlQuery update(db);
+    if (!update.prepare(QStringLiteral("UPDATE sample SET %1=? WHERE time=?")
+                            .arg(UsageColumns().join(QStringLiteral("=?,"))))) {
+        error = Describe(update.lastError());
+        return false;
+    }
+    std::optional<int64_t> before;
+    std::optional<Sample> withOctets;
+    for (Sample& s : samples) {
+        s.interval = migratedInterval;
+        for (const QVariant& v : UsageValues(MeasureUsage(before, withOctets, s)))
+            update.addBindValue(v);
+        update.addBindValue(qlonglong(s.time));
+        if (!update.exec()) {
+            error = Describe(update.lastError());
+            return false;
+        }
+        before = s.time;
+        if (HasOctets(s)) withOctets = s;
+    }
+    return true;
+}
+
+// The usage of hours rolled up before it was kept: from the raw samples where they still are;
+// before them from the hour's 64-bit rises, which cannot tell a gap within an hour, so an hour
+// after one without samples holds its rise unplaced.
+bool HistoryStore::Impl::FillHourUsage() {
+    const auto first = Scalar(QStringLiteral("SELECT min(time) FROM sample"));
+    const int64_t split = first ? HourOf(*first) : std::numeric_limits<int64_t>::max();
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!Run(q,
+             QStringLiteral("SELECT time,samples,ifHCInOctets_rise,ifHCOutOctets_rise FROM hour "
+                            "WHERE time<? ORDER BY time"),
+             {qlonglong(split)}))
+        return false;
+    QSqlQuery update(db);
+    if (!update.prepare(QStringLiteral("UPDATE hour SET %1=? WHERE time=?")
+                            .arg(UsageColumns().join(QStringLiteral("=?,"))))) {
+        error = Describe(update.lastError());
+        return false;
+    }
+    std::optional<int64_t> before;
+    while (q.next()) {
+        const int64_t time = q.value(0).toLongLong();
+        UsageStep step;
+        step.unplaced = before && *before != time - kHour;
+        step.covered = step.unplaced
+                           ? 0
+                           : std::min<int64_t>(kHour, q.value(1).toLongLong() * migratedInterval);
+        step.down = IntAt(q, 2);
+        step.up = IntAt(q, 3);
+        for (const QVariant& v : UsageValues(step))
+            update.addBindValue(v);
+        update.addBindValue(qlonglong(time));
+        if (!update.exec()) {
+            error = Describe(update.lastError());
+            return false;
+        }
+        before = time;
+    }
+    QStringList sums;
+    for (const QString& name : UsageColumns())
+        sums << QStringLiteral("sum(%1)").arg(name);
+    return Run(
+        QStringLiteral("UPDATE hour SET(%1)=(SELECT %2 FROM sample WHERE "
+                       "sample.time>=hour.time AND sample.time<hour.time+3600) WHERE time>=?")
+            .arg(UsageColumns().join(QLatin1Char(',')), sums.join(QLatin1Char(','))),
+        {qlonglong(split)});
 }
 
 // The rises of samples stored before there were any.
@@ -270,6 +442,7 @@ bool HistoryStore::Impl::RollUp(int64_t upTo) {
         return false;
     }
     std::array<Roll, ColumnCount> rolls{};
+    std::array<std::optional<int64_t>, 5> usage{}; // in UsageColumns() order
     int64_t hour = 0;
     int64_t samples = 0;
     auto flush = [&]() {
@@ -286,11 +459,14 @@ bool HistoryStore::Impl::RollUp(int64_t upTo) {
             if (IsCounter(c))
                 insert.addBindValue(r.rise ? QVariant(qlonglong(*r.rise)) : QVariant());
         }
+        for (const auto& u : usage)
+            insert.addBindValue(u ? QVariant(qlonglong(*u)) : QVariant());
         if (!insert.exec()) {
             error = Describe(insert.lastError());
             return false;
         }
         rolls = {};
+        usage = {};
         samples = 0;
         return true;
     };
@@ -300,12 +476,15 @@ bool HistoryStore::Impl::RollUp(int64_t upTo) {
             if (!flush()) return false;
             hour = HourOf(time);
         }
-        for (int c = 0, rise = ColumnCount + 1; c < ColumnCount; ++c) {
+        int at = ColumnCount + 1;
+        for (int c = 0; c < ColumnCount; ++c) {
             if (const std::optional<int64_t> v = IntAt(q, c + 1)) rolls[c].Take(*v);
             if (!IsCounter(c)) continue;
-            if (const std::optional<int64_t> r = IntAt(q, rise++))
+            if (const std::optional<int64_t> r = IntAt(q, at++))
                 rolls[c].rise = rolls[c].rise.value_or(0) + *r;
         }
+        for (auto& u : usage)
+            if (const std::optional<int64_t> v = IntAt(q, at++)) u = u.value_or(0) + *v;
         ++samples;
     }
     return flush();
@@ -318,26 +497,31 @@ bool HistoryStore::Impl::Migrate() {
         error = QStringLiteral("it was written by a newer LineScope (schema %1)").arg(*version);
         return false;
     }
-    const std::function<QStringList()> steps[] = {Version1, Version2};
-    for (int64_t v = *version; v < kCurrentVersion; ++v) {
-        if (!db.transaction()) {
-            error = Describe(db.lastError());
-            return false;
-        }
-        bool ok = true;
+    if (*version == kCurrentVersion) return true;
+    // All steps in one transaction, the derived columns filled in once every column is there: a
+    // file is at its old version or the current one, whole.
+    if (!db.transaction()) {
+        error = Describe(db.lastError());
+        return false;
+    }
+    const std::function<QStringList()> steps[] = {Version1, Version2, Version3};
+    bool ok = true;
+    for (int64_t v = *version; v < kCurrentVersion; ++v)
         for (const QString& sql : steps[v]())
             ok = ok && Run(sql);
-        // Hours that ended before the newest sample are rolled up at once.
-        if (ok && v + 1 == 2) {
-            const auto newest = Scalar(QStringLiteral("SELECT max(time) FROM sample"));
-            ok = FillRises() && (!newest || RollUp(HourOf(*newest)));
-        }
-        ok = ok && Run(QStringLiteral("PRAGMA user_version=%1").arg(v + 1));
-        if (!ok || !db.commit()) {
-            if (ok) error = Describe(db.lastError());
-            db.rollback();
-            return false;
-        }
+    if (ok && *version < 2) ok = FillRises();
+    if (ok && *version < 3) ok = FillUsage();
+    // Hours that ended before the newest sample are rolled up at once.
+    if (ok && *version < 2) {
+        const auto newest = Scalar(QStringLiteral("SELECT max(time) FROM sample"));
+        ok = !newest || RollUp(HourOf(*newest));
+    }
+    if (ok && *version < 3) ok = FillHourUsage();
+    ok = ok && Run(QStringLiteral("PRAGMA user_version=%1").arg(kCurrentVersion));
+    if (!ok || !db.commit()) {
+        if (ok) error = Describe(db.lastError());
+        db.rollback();
+        return false;
     }
     return true;
 }
@@ -463,7 +647,8 @@ bool HistoryStore::Add(const Sample& sample, std::span<const Event> events) {
     if (d.latest) latest = *d.latest;
     if (ok) {
         QSqlQuery insert(d.db);
-        QStringList marks(ColumnCount + Rises().size() + 1, QStringLiteral("?"));
+        QStringList marks(ColumnCount + Rises().size() + UsageColumns().size() + 1,
+                          QStringLiteral("?"));
         ok = insert.prepare(QStringLiteral("INSERT INTO sample(time,%1) VALUES(%2)")
                                 .arg(SampleColumns(), marks.join(QLatin1Char(','))));
         insert.addBindValue(qlonglong(sample.time));
@@ -471,6 +656,8 @@ bool HistoryStore::Add(const Sample& sample, std::span<const Event> events) {
             insert.addBindValue(v ? QVariant(qlonglong(*v)) : QVariant());
         for (int c = 0; c < ColumnCount; ++c)
             if (IsCounter(c)) insert.addBindValue(RiseFrom(latest[c], sample.values[c]));
+        for (const QVariant& v : UsageValues(MeasureUsage(d.previousTime, d.counted, sample)))
+            insert.addBindValue(v);
         ok = ok && insert.exec();
         if (!ok) d.error = Describe(insert.lastError());
     }
@@ -488,6 +675,8 @@ bool HistoryStore::Add(const Sample& sample, std::span<const Event> events) {
          d.Run(QStringLiteral("DELETE FROM event WHERE time<?"), {qlonglong(keep)});
     if (ok && d.db.commit()) {
         d.latest = latest;
+        d.previousTime = sample.time;
+        if (HasOctets(sample)) d.counted = sample;
         return true;
     }
     problem_ = QStringLiteral("A sample could not be stored: %1.")
@@ -595,6 +784,58 @@ std::vector<Event> HistoryStore::Events(int64_t from, int64_t to) const {
         events.push_back({q.value(0).toLongLong(), EventKind(kind), q.value(2).toString()});
     }
     return events;
+}
+
+std::vector<HourSummary> HistoryStore::Hours(int64_t from, int64_t to) const {
+    std::vector<HourSummary> hours;
+    if (!impl_ || to <= from) return hours;
+    Impl& d = *impl_;
+    from = HourOf(from);
+    // Every hour before the newest sample's is rolled up; that one is still raw.
+    const auto rolled = d.Scalar(QStringLiteral("SELECT max(time)+3600 FROM hour"));
+    const auto first = d.Scalar(QStringLiteral("SELECT min(time) FROM sample"));
+    const int64_t split = rolled ? *rolled : first ? HourOf(*first) : to;
+    const auto read = [&](const QString& sql, int64_t lo, int64_t hi) {
+        QSqlQuery q(d.db);
+        q.setForwardOnly(true);
+        if (lo >= hi || !d.Run(q, sql, {qlonglong(lo), qlonglong(hi)})) return;
+        while (q.next())
+            hours.push_back({q.value(0).toLongLong(), q.value(1).toLongLong(), IntAt(q, 2),
+                             IntAt(q, 3), q.value(4).toLongLong(), q.value(5).toLongLong(),
+                             IntAt(q, 6), IntAt(q, 7), IntAt(q, 8), IntAt(q, 9)});
+    };
+    read(QStringLiteral("SELECT time,covered,usage_down,usage_up,unplaced_down,unplaced_up,"
+                        "adslAtucPerfESs_rise,adslAturPerfESs_rise,adslAtucCurrSnrMgn_min,"
+                        "adslAturCurrSnrMgn_min FROM hour WHERE time>=? AND time<? ORDER BY time"),
+         from, std::min(to, split));
+    read(QStringLiteral("SELECT time-time%3600 AS h,sum(covered),sum(usage_down),sum(usage_up),"
+                        "sum(unplaced_down),sum(unplaced_up),sum(adslAtucPerfESs_rise),"
+                        "sum(adslAturPerfESs_rise),min(adslAtucCurrSnrMgn),min(adslAturCurrSnrMgn) "
+                        "FROM sample WHERE time>=? AND time<? GROUP BY h ORDER BY h"),
+         std::max(from, split), to);
+    return hours;
+}
+
+std::optional<std::pair<int64_t, int64_t>> HistoryStore::Extent() const {
+    if (!impl_) return std::nullopt;
+    const auto first = impl_->Scalar(QStringLiteral(
+        "SELECT min(t) FROM (SELECT min(time) AS t FROM hour UNION ALL SELECT min(time) FROM "
+        "sample)"));
+    const auto last = impl_->Scalar(QStringLiteral(
+        "SELECT max(t) FROM (SELECT max(time) AS t FROM hour UNION ALL SELECT max(time) FROM "
+        "sample)"));
+    if (!first || !last) return std::nullopt;
+    return std::pair{*first, *last};
+}
+
+bool HistoryStore::MarkNotice(QDate period, int percent, int64_t capGB, int64_t time) {
+    if (!impl_ || mode_ != Mode::Write) return false;
+    QSqlQuery q(impl_->db);
+    return impl_->Run(q,
+                      QStringLiteral("INSERT OR IGNORE INTO notice(period,percent,cap,time) "
+                                     "VALUES(?,?,?,?)"),
+                      {period.toString(Qt::ISODate), percent, qlonglong(capGB), qlonglong(time)}) &&
+           q.numRowsAffected() == 1;
 }
 
 namespace {

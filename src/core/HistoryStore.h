@@ -25,6 +25,17 @@ struct ViewPoint {
     double max = 0;
 };
 
+// One hour's sums, what the usage and the line report are built from. What nothing in the hour
+// gave is nothing, never 0.
+struct HourSummary {
+    int64_t time = 0;                // the hour's start, seconds since the epoch
+    int64_t covered = 0;             // seconds the samples in it account for, gaps excluded
+    std::optional<int64_t> down, up; // WAN octets placed in the hour (in, out)
+    int64_t unplacedDown = 0, unplacedUp = 0;      // rises across a gap that ended in the hour
+    std::optional<int64_t> esAtuc, esAtur;         // errored seconds' rise
+    std::optional<int64_t> snrMinAtuc, snrMinAtur; // lowest SNR margin, tenths of a dB
+};
+
 class HistoryStore {
 public:
     static constexpr int64_t RawDays = 31;
@@ -61,6 +72,15 @@ public:
                                                 int buckets) const;
     // Events in [from, to), newest first.
     [[nodiscard]] std::vector<Event> Events(int64_t from, int64_t to) const;
+
+    // The hours in [from, to) that hold samples, oldest first; `from` is taken to its hour.
+    [[nodiscard]] std::vector<HourSummary> Hours(int64_t from, int64_t to) const;
+    // The first and the last sample's time, over both tiers; nothing when there are none.
+    [[nodiscard]] std::optional<std::pair<int64_t, int64_t>> Extent() const;
+
+    // Write mode: marks the allowance notice `percent` of `capGB` for the period starting
+    // `period` as given at `time`. True only the first time, so once holds across restarts.
+    bool MarkNotice(QDate period, int percent, int64_t capGB, int64_t time);
 
     // Writes the CSV export: a header row, then one row per hour of the rolled-up periods and
     // one per raw sample, oldest first, times in ISO 8601 (local, with the offset). Columns:

@@ -35,9 +35,18 @@ void HistoryWriter::Post(const Sample& sample, std::vector<Event> events) {
             Report(store_->Problem());
             return;
         }
+        // Before Written: that is the last word on a sample.
+        if (auto notices = AllowanceNotices(*store_, allowance_, sample.time); !notices.empty())
+            QMetaObject::invokeMethod(
+                this, [this, notices = std::move(notices)] { emit UsageNotices(notices); },
+                Qt::QueuedConnection);
         QMetaObject::invokeMethod(
             this, [this, sample, events] { emit Written(sample, events); }, Qt::QueuedConnection);
     });
+}
+
+void HistoryWriter::SetAllowance(Allowance allowance) {
+    QMetaObject::invokeMethod(context_, [this, allowance] { allowance_ = allowance; });
 }
 
 void HistoryWriter::Report(const QString& text) {

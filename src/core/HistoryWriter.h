@@ -4,6 +4,7 @@
 #pragma once
 
 #include "History.h"
+#include "Usage.h"
 
 #include <QObject>
 #include <QString>
@@ -24,11 +25,15 @@ public:
     ~HistoryWriter() override;
 
     void Post(const Sample& sample, std::vector<Event> events);
+    // The allowance the samples posted after it are held against (UsageCapGB, UsageCapDay).
+    void SetAllowance(Allowance allowance);
 
 signals:
     // After the sample and its events are stored, on the writer's owner's thread.
     void Written(const core::history::Sample& sample,
                  const std::vector<core::history::Event>& events);
+    // After a stored sample took the usage past 80% or 100% of the allowance, once a period.
+    void UsageNotices(const std::vector<core::history::UsageNotice>& notices);
     // A file set aside, a database that could not be opened, a sample that could not be stored.
     void Problem(const QString& text);
 
@@ -38,6 +43,7 @@ private:
     QThread thread_;
     QObject* context_;                    // lives on thread_: what is posted runs there
     std::unique_ptr<HistoryStore> store_; // touched on thread_ only
+    Allowance allowance_;                 // thread_ only
 };
 
 } // namespace core::history

@@ -39,12 +39,15 @@ constexpr bool Extent(int32_t v) {
 constexpr bool GraphInterval(int32_t v) {
     return v >= 0 && v <= std::numeric_limits<int32_t>::max() / 1000;
 }
-constexpr bool GraphScaleValue(int32_t v) {
+constexpr bool NotNegative(int32_t v) {
     return v >= 0;
 }
 // A burst of no errored seconds would be an event at every sample.
 constexpr bool HistoryBurst(int32_t v) {
     return v > 0;
+}
+constexpr bool DayOfMonth(int32_t v) {
+    return v >= 1 && v <= 31;
 }
 // The graph page's five views and the history's five spans.
 constexpr bool HistoryView(int32_t v) {
@@ -85,15 +88,17 @@ constexpr SettingInfo kTable[] = {
     {"GraphOutPoint", &Settings::GraphOutPoint},
     {"GraphInValue", &Settings::GraphInValue},
     {"GraphInPoint", &Settings::GraphInPoint},
-    {"GraphScale", &Settings::GraphScale, GraphScaleValue},
+    {"GraphScale", &Settings::GraphScale, NotNegative},
     {"HistoryInt", &Settings::HistoryInt, GraphInterval},
     {"HistorySnrMin", &Settings::HistorySnrMin},
     {"HistoryEsBurst", &Settings::HistoryEsBurst, HistoryBurst},
     {"HistoryNotify", &Settings::HistoryNotify},
     {"GraphShow", &Settings::GraphShow, HistoryView},
     {"GraphSpan", &Settings::GraphSpan, HistoryView},
+    {"UsageCapGB", &Settings::UsageCapGB, NotNegative},
+    {"UsageCapDay", &Settings::UsageCapDay, DayOfMonth},
 };
-static_assert(std::size(kTable) == OriginalSettingsCount + 6);
+static_assert(std::size(kTable) == OriginalSettingsCount + 8);
 
 // An integer as stored: a number (the registry's DWORD), or text holding only a decimal number
 // (the Linux file, where everything is text).

@@ -1,6 +1,6 @@
 // The settings record: its values with their store names, types and defaults, kept in one table so
 // that reading, writing and defaults are loops, never copies per value. The first 32 are the
-// original ones; the line history's keys follow them, in store order.
+// original ones; the line history's and the usage allowance's keys follow them, in store order.
 #pragma once
 
 #include <QString>
@@ -55,6 +55,10 @@ struct Settings {
     bool HistoryNotify = true;
     int32_t GraphShow = 0;
     int32_t GraphSpan = 1;
+    // The usage allowance in GB (10^9 octets; 0: none) and the day of the month it starts again
+    // (1 to 31; in a shorter month its last day).
+    int32_t UsageCapGB = 0;
+    int32_t UsageCapDay = 1;
 
     Settings();
 };

@@ -17,8 +17,8 @@ using Values = std::vector<std::optional<snmp::TSNMPMib>>;
 
 namespace {
 
-// The simulated router's ADSL line and the WAN's 64-bit counters.
-const std::vector<std::string> kOids = HistoryRecorder::Oids("3", "7");
+// The simulated router's ADSL line and the WAN's 64-bit and 32-bit counters.
+const std::vector<std::string> kOids = HistoryRecorder::Oids("3", "7", "4");
 
 struct SplitCase {
     const char* name;
@@ -66,10 +66,10 @@ TEST_P(ManyObjects, SplitOrTrimmedAsTheAgentDemands) {
 INSTANTIATE_TEST_SUITE_P(
     Agents, ManyObjects,
     testing::Values(SplitCase{"OneRequest", -1, {}, 1}, SplitCase{"HalvedOnce", 20, {}, 3},
-                    // 33 -> 16 (8, 8), 17 -> 8, 9 (4, 5)
-                    SplitCase{"HalvedTwiceAndThrice", 8, {}, 9},
-                    // A single object still too big is missing: 2 * 33 - 1 requests.
-                    SplitCase{"EvenSinglesTooBig", 0, {}, 65},
+                    // 35 -> 17 (8, 9 (4, 5)), 18 (9 (4, 5), 9 (4, 5))
+                    SplitCase{"HalvedTwiceAndThrice", 8, {}, 13},
+                    // A single object still too big is missing: 2 * 35 - 1 requests.
+                    SplitCase{"EvenSinglesTooBig", 0, {}, 69},
                     SplitCase{"NoSuchNameAskedAgainWithout", -1, {AtucCurrAtn, SysUpTime}, 3}),
     [](const testing::TestParamInfo<SplitCase>& info) { return info.param.name; });
 
@@ -79,6 +79,8 @@ TEST(HistoryRecorder, MovingLineSampledInOneRequestEachEventOnce) {
     Harness h(router->Address(), true, SimulatedRouter::MovingCommunity);
     h.stats.AdslIfIndex = "3";
     h.stats.WanIfxIndex = "7";
+    h.stats.WanIfIndex = "4";
+    h.settings.HistoryInt = 30;
     HistoryRecorder recorder(h.query, h.stats, h.settings, h.clock);
     // Each step against the one before: what it reveals.
     const std::map<int, QStringList> revealed = {
@@ -109,9 +111,26 @@ TEST(HistoryRecorder, MovingLineSampledInOneRequestEachEventOnce) {
                     resync[AturChanCurrTxRate], resync[AtucPerfInits]}),
               (Opts{h.clock.Now().toSecsSinceEpoch(), 61, 125, 37, 789, 104914700, NoDefect, 0x20,
                     std::nullopt, 384000, 4}));
-    EXPECT_TRUE(normal[WanInOctets] && normal[WanOutOctets]);
+    EXPECT_TRUE(normal[WanInOctets] && normal[WanOutOctets] && normal[WanInOctets32] &&
+                normal[WanOutOctets32]);
+    EXPECT_EQ(normal.interval, 30);
+    // The one request's reply fits a UDP datagram in an Ethernet frame.
+    snmp::TSNMPSend send;
+    send.SetTarget(router->Address());
+    send.Query.Community = SimulatedRouter::MovingCommunity;
+    send.Query.PDUType = snmp::tag::GetRequest;
+    for (const std::string& oid : kOids)
+        send.Query.AddVarBind(oid, "", snmp::tag::Null);
+    ASSERT_TRUE(send.SendRequest());
+    EXPECT_EQ(send.Reply.VarBindCount(), int(ColumnCount));
+    for (const snmp::TSNMPMib& v : send.Reply.VarBinds())
+        EXPECT_LT(v.ValueType, snmp::tag::NoSuchObject) << v.OID; // a value, no exception
+    EXPECT_LE(send.Buffer.size(), 1472u);
     // An index discovery did not find names nothing to ask for.
-    EXPECT_EQ(HistoryRecorder::Oids("0", "")[0] + HistoryRecorder::Oids("", "0")[WanInOctets], "");
+    EXPECT_EQ(HistoryRecorder::Oids("0", "", "")[0] +
+                  HistoryRecorder::Oids("", "0", "")[WanInOctets] +
+                  HistoryRecorder::Oids("", "", "0")[WanInOctets32],
+              "");
 }
 
 TEST(HistoryRecorder, ExceptionValuesAreMissing) {

@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """The headless history export read back with Python's csv module: the same values as the
 database holds (read here with sqlite3), hours before raw samples, --since from local midnight,
-one-line failures, and an export beside a writer that keeps writing.
+one-line failures, and an export beside a writer that keeps writing. The usage export: the
+database's hourly usage summed per local day and month, newest first, and the same failures.
 Usage: history_csv_check.py WRITER_LOOP LINESCOPE"""
 import csv, datetime, os, sqlite3, subprocess, sys, tempfile, time
 
@@ -18,8 +19,8 @@ def check(ok, what):
         print("FAIL:", what)
 
 
-def export(env, *args):
-    return subprocess.run([linescope, "--export-history", *args], env=env,
+def export(env, *args, kind="--export-history"):
+    return subprocess.run([linescope, kind, *args], env=env,
                           capture_output=True, text=True, timeout=120)
 
 
@@ -27,7 +28,8 @@ def expected(db, since=None):
     """The rows the export should hold: hours before the first raw sample's hour, then samples."""
     con = sqlite3.connect(f"file:{db}?mode=ro", uri=True)
     names = [r[1] for r in con.execute("PRAGMA table_info(sample)")][1:]
-    values_only = [n for n in names if not n.endswith("_rise")]
+    derived = {"covered", "usage_down", "usage_up", "unplaced_down", "unplaced_up"}
+    values_only = [n for n in names if not n.endswith("_rise") and n not in derived]
     hour_cols = [r[1] for r in con.execute("PRAGMA table_info(hour)")][2:]
     first = con.execute("SELECT min(time) FROM sample").fetchone()[0]
     split = first - first % 3600
@@ -87,13 +89,43 @@ with tempfile.TemporaryDirectory() as home:
     check(r.returncode == 0, f"--since: {r.stderr!r}")
     compare(f"{home}/since.csv", names, expected(db, midnight)[1])
 
-    for args, env2 in ((["x.csv", "--since", "2024-13-01"], env),
-                       (["x.csv", "--since", "yesterday"], env),
-                       ([f"{home}/no/such/dir/x.csv"], env),
-                       (["x.csv"], dict(env, XDG_DATA_HOME=f"{home}/empty"))):
-        r = export(env2, *args)
-        check(r.returncode == 1 and r.stderr.count("\n") == 1 and r.stderr.startswith("linescope: "),
-              f"{args}: {r.returncode} {r.stderr!r}")
+    for kind in ("--export-history", "--export-usage"):
+        for args, env2 in ((["x.csv", "--since", "2024-13-01"], env),
+                           (["x.csv", "--since", "yesterday"], env),
+                           ([f"{home}/no/such/dir/x.csv"], env),
+                           (["x.csv"], dict(env, XDG_DATA_HOME=f"{home}/empty"))):
+            r = export(env2, *args, kind=kind)
+            check(r.returncode == 1 and r.stderr.count("\n") == 1 and
+                  r.stderr.startswith("linescope: "), f"{kind} {args}: {r.returncode} {r.stderr!r}")
+
+    r = export(env, f"{home}/usage.csv", kind="--export-usage")
+    check(r.returncode == 0 and r.stderr == "", f"usage export: {r.returncode} {r.stderr!r}")
+    con = sqlite3.connect(f"file:{db}?mode=ro", uri=True)
+    sums = "sum(usage_down),sum(usage_up),sum(unplaced_down),sum(unplaced_up),sum(covered)"
+    hours = list(con.execute("SELECT time,usage_down,usage_up,unplaced_down,unplaced_up,covered "
+                             "FROM hour"))
+    hours += con.execute(f"SELECT time-time%3600,{sums} FROM sample WHERE time>=? GROUP BY 1",
+                         (max(h[0] for h in hours) + 3600,)).fetchall()
+    con.close()
+    want = {}
+    for t, *v in hours:
+        for key in (datetime.date.fromtimestamp(t).isoformat(),
+                    datetime.date.fromtimestamp(t).isoformat()[:7]):
+            old = want.get(key, [None, None, 0, 0, 0])
+            want[key] = [None if a is None and b is None else (a or 0) + (b or 0)
+                         for a, b in zip(old, v)]
+    with open(f"{home}/usage.csv", newline="") as f:
+        usage = list(csv.DictReader(f))
+    check(len(usage) == len(want) and any(r["down_octets"] for r in usage),
+          f"usage rows: {len(usage)}, want {len(want)}")
+    order = [(r["date"][:7], len(r["date"]) == 7, r["date"]) for r in usage]
+    check(order == sorted(order, reverse=True), "usage rows not newest first, months first")
+    for r in usage:
+        w = want.get(r["date"], [None] * 5)
+        got = [int(r[k]) if r[k] else None for k in ("down_octets", "up_octets",
+                                                      "unplaced_down_octets", "unplaced_up_octets")]
+        check(r["kind"] == ("month" if len(r["date"]) == 7 else "day") and got == w[:4] and
+              abs(float(r["hours_recorded"]) - w[4] / 3600) < 0.006, f"usage {r}: want {w}")
     check(not os.path.exists(f"{home}/config") and not os.path.exists(f"{home}/empty"),
           "the export wrote settings or made a database")
 

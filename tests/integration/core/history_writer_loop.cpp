@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     auto post = [&] {
         Sample s;
         s.time = next;
+        s.interval = step;
         for (int c = 0; c < ColumnCount; ++c)
             s.values[c] = loop::Value(next, c);
         std::vector<Event> events;

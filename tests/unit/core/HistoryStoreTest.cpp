@@ -155,7 +155,7 @@ TEST_F(HistoryStoreTest, MigratesAFileOfTheFirstSchema) {
         Peek v1(file);
         QStringList columns;
         for (const Column& c : Columns())
-            columns << QString::fromLatin1(c.name) + " INTEGER";
+            if (c.since == 1) columns << QString::fromLatin1(c.name) + " INTEGER";
         ASSERT_TRUE(
             v1.Exec("CREATE TABLE sample(time INTEGER PRIMARY KEY," + columns.join(',') + ")"));
         ASSERT_TRUE(v1.Exec("CREATE TABLE event(time INTEGER NOT NULL,kind INTEGER NOT NULL,"
@@ -177,13 +177,60 @@ TEST_F(HistoryStoreTest, MigratesAFileOfTheFirstSchema) {
     EXPECT_EQ(store.Last()->values[AturCurrAtn], 320);
     EXPECT_EQ(store.Events(H0, H0 + 61).at(0).detail, QStringLiteral("x"));
     Peek peek(file);
-    EXPECT_EQ(peek.Row("PRAGMA user_version"), QStringList{"2"});
+    EXPECT_EQ(peek.Row("PRAGMA user_version"), QStringList{"3"});
     EXPECT_EQ(peek.Row("SELECT time,samples,adslAturCurrAtn_avg,adslAturPerfESs_rise FROM hour"),
               QStringList({QString::number(H0), "2", "305", "3"}));
     const auto es = store.Series(AturPerfESs, H0, H0 + 7200, 2);
     ASSERT_EQ(es.size(), 2u);
     EXPECT_EQ(std::vector<double>({es[0].avg, es[1].avg}), std::vector<double>({3, 7}));
     EXPECT_TRUE(read.Open());
+}
+
+// Hours before the raw samples get their usage from their rises, an hour after one without
+// samples unplaced; raw samples theirs at the samples' usual spacing.
+TEST_F(HistoryStoreTest, MigratesAFileOfTheSecondSchemaWithItsUsage) {
+    const QString file = File(QStringLiteral("v2.sqlite"));
+    {
+        Peek v2(file);
+        QStringList sample, hour;
+        for (const Column& c : Columns()) {
+            if (c.since != 1) continue;
+            const QString name = QString::fromLatin1(c.name);
+            sample << name + " INTEGER";
+            hour << name + "_min INTEGER" << name + "_avg REAL" << name + "_max INTEGER";
+            if (c.counter) sample << name + "_rise INTEGER", hour << name + "_rise INTEGER";
+        }
+        ASSERT_TRUE(
+            v2.Exec("CREATE TABLE sample(time INTEGER PRIMARY KEY," + sample.join(',') + ")"));
+        ASSERT_TRUE(v2.Exec("CREATE TABLE hour(time INTEGER PRIMARY KEY,samples INTEGER NOT NULL," +
+                            hour.join(',') + ")"));
+        ASSERT_TRUE(v2.Exec("CREATE TABLE event(time INTEGER NOT NULL,kind INTEGER NOT NULL,"
+                            "detail TEXT NOT NULL)"));
+        ASSERT_TRUE(v2.Exec(QStringLiteral("INSERT INTO hour(time,samples,ifHCInOctets_rise) "
+                                           "VALUES(%1,60,1000),(%2,30,2000)")
+                                .arg(H0 - 3 * 3600)
+                                .arg(H0 - 3600)));
+        ASSERT_TRUE(v2.Exec(QStringLiteral("INSERT INTO sample(time,sysUpTime,ifHCInOctets) "
+                                           "VALUES(%1,1,100),(%2,2,150),(%3,3,190),(%4,4,400)")
+                                .arg(H0)
+                                .arg(H0 + 60)
+                                .arg(H0 + 120)
+                                .arg(H0 + 1200)));
+        ASSERT_TRUE(v2.Exec("PRAGMA user_version=2"));
+    }
+    HistoryStore store(file, HistoryStore::Mode::Write);
+    ASSERT_TRUE(store.Open()) << store.Problem().toStdString();
+    const auto hours = store.Hours(H0 - 4 * 3600, H0 + 3600);
+    ASSERT_EQ(hours.size(), 3u);
+    using V = std::vector<std::optional<int64_t>>;
+    const auto usage = [](const HourSummary& h) { return V{h.covered, h.down, h.unplacedDown}; };
+    EXPECT_EQ(usage(hours[0]), (V{3600, 1000, 0}));
+    EXPECT_EQ(usage(hours[1]), (V{0, std::nullopt, 2000}));
+    EXPECT_EQ(usage(hours[2]), (V{120, 90, 210}));
+    EXPECT_TRUE(store.MarkNotice(QDate(2026, 1, 1), 80, 100, H0));
+    EXPECT_FALSE(store.MarkNotice(QDate(2026, 1, 1), 80, 100, H0 + 60));
+    ASSERT_TRUE(store.Add(At(H0 + 1260, {{WanInOctets32, 5}, {WanInOctets, 410}}), {}));
+    EXPECT_EQ(store.Hours(H0, H0 + 3600).at(0).down, 100);
 }
 
 TEST_F(HistoryStoreTest, ABrokenFileIsSetAsideAndANewOneStarted) {

@@ -68,7 +68,8 @@ TEST_F(SettingsStoreTest, FirstStartWritesAllDefaultsInOrderAsPlainText) {
                        "SLFloatW=628 SLFloatH=536 WinX=-1 WinY=-1 GraphRefreshInt=0 Graph3D=0 "
                        "GraphStair=0 GraphOutValue=0 GraphOutPoint=0 GraphInValue=0 "
                        "GraphInPoint=0 GraphScale=0 HistoryInt=60 HistorySnrMin=30 "
-                       "HistoryEsBurst=10 HistoryNotify=1 GraphShow=0 GraphSpan=1 ");
+                       "HistoryEsBurst=10 HistoryNotify=1 GraphShow=0 GraphSpan=1 UsageCapGB=0 "
+                       "UsageCapDay=1 ");
     // Numbers and text a person can read and edit, no @Variant blobs.
     const std::string text = ReadAll(path).toStdString();
     for (const std::string& v : Values(settings))
@@ -122,6 +123,10 @@ TEST_F(SettingsStoreTest, ValuesOfTheWrongTypeOrRangeReadAsDefaults) {
         {"GraphRefreshInt=2147484", "0"},
         {"GraphScale=65", "65"},
         {"GraphScale=-64", "0"},
+        {"UsageCapGB=-1", "0"},
+        {"UsageCapDay=31", "31"},
+        {"UsageCapDay=32", "1"},
+        {"UsageCapDay=0", "1"},
     };
     for (const auto& [line, expected] : cases) {
         WriteAll(path, QByteArray::fromStdString("[General]\n" + line + "\n"));
