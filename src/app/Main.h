@@ -281,9 +281,7 @@ private:
     // About page (MainTray.cpp).
     void BuildAboutPage();
     void SetSysLogCaption(const QString& caption);
-    [[nodiscard]] QPlainTextEdit* CurrentSysLogView() const;
-    void FlushSysLogView();
-    void SaveSysLogLines(QPlainTextEdit* view);
+    void SaveSysLogLines(QWidget* dialogParent);
     // Graph (MainGraph.cpp).
     void BuildGraphPage();
     void ApplyGraphView(); // the chart's look from the Graph settings
@@ -370,7 +368,7 @@ private:
     app::Tray* tray_ = nullptr;
     app::LineHistory* history_ = nullptr;
     bool historyProblemShown_ = false;
-    QStringList sysLogPending_; // lines of the batch being handled, not yet in the view
+    std::unique_ptr<app::SysLogPanel> sysLogPanel_; // the log's lines and its one view
     // Last, so it stops listening before anything it reads is gone.
     std::unique_ptr<core::SysLogServer> sysLog_;
 };

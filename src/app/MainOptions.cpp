@@ -69,7 +69,7 @@ void TForm1::OptionsBtnSLActiveClick(widgets::tRollOverBtn* sender) {
         break;
     case TagSLActive:
         if (setting)
-            ActivateSysLog();
+            setting = ActivateSysLog(); // the toggle is drawn off again when it fails
         else
             DeactivateSyslog();
         break;

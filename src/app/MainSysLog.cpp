@@ -16,7 +16,8 @@
 namespace {
 
 const QString DisabledCaption = QStringLiteral("SysLog Server (Disabled)");
-constexpr int TagSLFileOut = 9; // the Options toggle of SLFileOut
+constexpr int TagSLActive = 4;  // the Options toggles of SLActive
+constexpr int TagSLFileOut = 9; // and SLFileOut
 const QString SaveTitle = QStringLiteral("Please choose filename and path for SysLog file");
 
 } // namespace
@@ -26,7 +27,7 @@ void TForm1::BuildSysLogPage() {
                                                    seams_.syslogPort);
     connect(sysLog_.get(), &core::SysLogServer::Line, this,
             [this](const QString& line) { AddSysLogEntry(line, true, true); });
-    connect(sysLog_.get(), &core::SysLogServer::BatchDone, this, &TForm1::FlushSysLogView);
+    connect(sysLog_.get(), &core::SysLogServer::BatchDone, this, [this] { sysLogPanel_->Flush(); });
 
     sysLogPage_ = app::BuildSysLogView(Page(app::SyslogPageIndex), ui_.Label13,
                                        {{"SysLogBtnClear", "SysLogBtnSave", "SysLogBtnUnDock"},
@@ -34,6 +35,7 @@ void TForm1::BuildSysLogPage() {
                                         true},
                                        imageList1_);
     sysLogPage_.LayOut(QSize(620, 502));
+    sysLogPanel_ = std::make_unique<app::SysLogPanel>(sysLogPage_);
     connect(sysLogPage_.buttons[0], &widgets::tRollOverBtn::clicked, this,
             &TForm1::SysLogBtnClearClick);
     connect(sysLogPage_.buttons[1], &widgets::tRollOverBtn::clicked, this,
@@ -45,7 +47,18 @@ void TForm1::BuildSysLogPage() {
 void TForm1::CreateSysLogWindow() {
     form2_ = new TForm2(imageList1_, this);
     connect(form2_, &TForm2::FormClose, this, &TForm1::DockSysLog);
-    connect(form2_, &TForm2::SaveRequested, this, [this] { SaveSysLogLines(form2_->Memo1()); });
+    connect(form2_, &TForm2::ClearRequested, this, [this] { sysLogPanel_->Clear(); });
+    connect(form2_, &TForm2::SaveRequested, this, [this] { SaveSysLogLines(form2_); });
+}
+
+void TForm1::UnDockSysLog(bool show) {
+    if (form2_ == nullptr) CreateSysLogWindow(); // gone with the end of a session that went on
+    for (QWidget* control : sysLogPage_.Group())
+        control->hide();
+    form2_->Label13()->setText(sysLogPage_.Label13->text());
+    sysLogPage_.Label13->setText(QStringLiteral("SysLog Server (Undocked)"));
+    sysLogPanel_->MoveTo(form2_->Home());
+    // Placed from the settings at every undock, so the saved place is the one shown.
     QRect placed(settings_.SLFloatX, settings_.SLFloatY, settings_.SLFloatW, settings_.SLFloatH);
     // A place on a screen that is gone would leave the window where nobody can reach it.
     const auto screens = QGuiApplication::screens();
@@ -54,19 +67,7 @@ void TForm1::CreateSysLogWindow() {
     });
     if (!visible && QGuiApplication::primaryScreen() != nullptr)
         placed.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
-    form2_->move(placed.topLeft());
-    form2_->resize(placed.size());
-}
-
-void TForm1::UnDockSysLog(bool show) {
-    if (form2_ == nullptr) CreateSysLogWindow(); // gone with the end of a session that went on
-    FlushSysLogView();
-    for (QWidget* control : sysLogPage_.Group())
-        control->hide();
-    form2_->Label13()->setText(sysLogPage_.Label13->text());
-    sysLogPage_.Label13->setText(QStringLiteral("SysLog Server (Undocked)"));
-    form2_->Memo1()->setPlainText(sysLogPage_.Memo1->toPlainText());
-    sysLogPage_.Memo1->clear();
+    form2_->PlaceNormal(placed);
     form2_->SetWindowStateNumber(settings_.SLFloatState);
     if (show) form2_->show();
 }
@@ -78,10 +79,8 @@ void TForm1::SysLogBtnUnDockClick() {
 
 void TForm1::SaveSysLogWindowPlacement() {
     settings_.SLFloatState = form2_->WindowStateNumber();
-    // The normal bounds, also when maximised or minimised, so the next start restores them.
-    const QRect bounds = settings_.SLFloatState == 0 ? QRect(form2_->pos(), form2_->size())
-                                                     : form2_->normalGeometry();
-    if (settings_.SLFloatState == 2) form2_->SetWindowStateNumber(0);
+    // The normal bounds whatever the state, measured as the next undock places them.
+    const QRect bounds = form2_->NormalBounds();
     settings_.SLFloatX = bounds.x();
     settings_.SLFloatY = bounds.y();
     settings_.SLFloatW = bounds.width();
@@ -90,17 +89,18 @@ void TForm1::SaveSysLogWindowPlacement() {
 
 void TForm1::DockSysLog() {
     if (settings_.SLDocked) return; // closed while docked already: nothing to move
-    FlushSysLogView();
     for (QWidget* control : sysLogPage_.Group())
         control->show();
     SaveSysLogWindowPlacement();
     settings_.SLDocked = true;
     sysLogPage_.Label13->setText(form2_->Label13()->text());
-    sysLogPage_.Memo1->setPlainText(form2_->Memo1()->toPlainText());
-    form2_->Memo1()->clear();
+    sysLogPanel_->MoveTo(sysLogPage_);
 }
 
 void TForm1::DestroySysLogWindow() {
+    // The view and its lines outlive the window, for a session that goes on.
+    if (form2_ != nullptr && sysLogPanel_->View()->parentWidget() == form2_)
+        sysLogPanel_->MoveTo(sysLogPage_);
     delete form2_;
     form2_ = nullptr;
 }
@@ -108,6 +108,8 @@ void TForm1::DestroySysLogWindow() {
 bool TForm1::ActivateSysLog() {
     QString error;
     if (!sysLog_->Enable(error)) {
+        // Off for this run; whether SLActive follows is the caller's choice.
+        optionToggles_[TagSLActive - 1]->SetButtonDown(true);
         seams_.messages.Error(this, error);
         return false;
     }
@@ -117,7 +119,8 @@ bool TForm1::ActivateSysLog() {
 }
 
 void TForm1::DeactivateSyslog() {
-    sysLog_->Disable(); // what was received before is written before the closing line
+    if (!sysLog_->Active()) return; // never started: there is nothing to announce
+    sysLog_->Disable();             // what was received before is written before the closing line
     SetSysLogCaption(DisabledCaption);
     AddSysLogEntry(core::SysLogAnnouncement(false, seams_.clock.Now()), true, true);
 }
@@ -127,25 +130,11 @@ void TForm1::SetSysLogCaption(const QString& caption) {
         ->setText(caption);
 }
 
-QPlainTextEdit* TForm1::CurrentSysLogView() const {
-    return settings_.SLDocked || form2_ == nullptr ? sysLogPage_.Memo1 : form2_->Memo1();
-}
-
-void TForm1::FlushSysLogView() {
-    if (sysLogPending_.isEmpty()) return;
-    // One append for a batch of lines; the view drops its oldest beyond SysLogMaxLines.
-    CurrentSysLogView()->appendPlainText(sysLogPending_.join(QLatin1Char('\n')));
-    sysLogPending_.clear();
-}
-
 void TForm1::AddSysLogEntry(const QString& line, bool showIt, bool toFile) {
-    if (showIt) {
-        sysLogPending_.append(line);
-        if (!sysLog_->InBatch()) FlushSysLogView();
-    }
+    if (showIt) sysLogPanel_->Add(line, sysLog_->InBatch());
     if (!toFile || !settings_.SLFileOut) return;
     while (!sysLog_->WriteToFile(line)) {
-        FlushSysLogView(); // the line is in the view before anyone is asked
+        sysLogPanel_->Flush(); // the line is in the view before anyone is asked
         const std::optional<QString> path = SaveDialog1().Execute(
             this,
             QStringLiteral("SysLog filename or path invalid, pleasechoose a new filename or path"),
@@ -166,22 +155,19 @@ void TForm1::AddSysLogEntry(const QString& line, bool showIt, bool toFile) {
 }
 
 void TForm1::SysLogBtnClearClick() {
-    sysLogPage_.Memo1->clear();
+    sysLogPanel_->Clear();
 }
 
 void TForm1::SysLogBtnSaveClick() {
     SaveDialog1().SelectFilter(0); // the docked view proposes text files; the floating one not
-    SaveSysLogLines(sysLogPage_.Memo1);
+    SaveSysLogLines(this);
 }
 
-void TForm1::SaveSysLogLines(QPlainTextEdit* view) {
-    FlushSysLogView();
+void TForm1::SaveSysLogLines(QWidget* dialogParent) {
     const std::optional<QString> path =
-        SaveDialog1().Execute(view->window(), SaveTitle, QStringLiteral("SysLog"));
+        SaveDialog1().Execute(dialogParent, SaveTitle, QStringLiteral("SysLog"));
     if (!path) return;
-    QByteArray bytes;
-    for (const QString& line : view->toPlainText().split(QLatin1Char('\n')))
-        if (!view->document()->isEmpty()) bytes += core::SysLogFileBytes(line) + "\r\n";
+    const QByteArray bytes = sysLogPanel_->FileBytes();
     QFile file(*path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size())
         seams_.messages.Error(this, QStringLiteral("Cannot create file \"%1\".").arg(*path));

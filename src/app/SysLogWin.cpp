@@ -4,7 +4,6 @@
 #include "RollOverBtn.h"
 
 #include <QCloseEvent>
-#include <QPlainTextEdit>
 
 TForm2::TForm2(widgets::tImageList* buttonImages, QWidget* owner) : QWidget(owner, Qt::Window) {
     setObjectName(QStringLiteral("Form2"));
@@ -22,14 +21,26 @@ TForm2::TForm2(widgets::tImageList* buttonImages, QWidget* owner) : QWidget(owne
     connect(view_.buttons[0], &widgets::tRollOverBtn::clicked, this, &TForm2::tRollOverBtn1Click);
     connect(view_.buttons[1], &widgets::tRollOverBtn::clicked, this, &TForm2::tRollOverBtn2Click);
     connect(view_.buttons[2], &widgets::tRollOverBtn::clicked, this, &TForm2::tRollOverBtn3Click);
-    resize(628, 536);
+    PlaceNormal(QRect(0, 0, 628, 536));
     view_.LayOut(size());
 }
 
 int TForm2::WindowStateNumber() const {
-    if (windowState() & Qt::WindowMaximized) return 2;
+    // Minimised from maximised, Qt keeps both flags; the window shows minimised.
     if (windowState() & Qt::WindowMinimized) return 1;
+    if (windowState() & Qt::WindowMaximized) return 2;
     return 0;
+}
+
+void TForm2::PlaceNormal(const QRect& bounds) {
+    setWindowState(Qt::WindowNoState);
+    move(bounds.topLeft());
+    resize(bounds.size());
+    normal_ = bounds;
+}
+
+void TForm2::TrackNormalBounds() {
+    if (isVisible() && windowState() == Qt::WindowNoState) normal_ = QRect(pos(), size());
 }
 
 void TForm2::SetWindowStateNumber(int state) {
@@ -39,7 +50,7 @@ void TForm2::SetWindowStateNumber(int state) {
 }
 
 void TForm2::tRollOverBtn1Click() {
-    view_.Memo1->clear();
+    emit ClearRequested();
 }
 void TForm2::tRollOverBtn2Click() {
     emit SaveRequested();
@@ -53,7 +64,13 @@ void TForm2::closeEvent(QCloseEvent* event) {
     event->accept(); // hidden, not destroyed
 }
 
+void TForm2::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    TrackNormalBounds();
+}
+
 void TForm2::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     view_.LayOut(size());
+    TrackNormalBounds();
 }

@@ -63,7 +63,9 @@ SysLogServer::~SysLogServer() {
 bool SysLogServer::Enable(QString& error) {
     std::string reason;
     if (listener_.Start(reason)) return true;
-    error = QStringLiteral("Could not bind socket. Address and port are already in use.");
+    error = QStringLiteral("Could not bind socket to UDP port %1: %2. The SysLog server is off.")
+                .arg(listener_.Port())
+                .arg(QString::fromLocal8Bit(reason));
     return false;
 }
 

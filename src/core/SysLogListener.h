@@ -45,6 +45,7 @@ public:
     // Stops the thread and closes the socket. What is queued stays to be taken.
     void Stop();
     [[nodiscard]] bool Running() const { return thread_.joinable(); }
+    [[nodiscard]] uint16_t Port() const { return port_; } // the one asked for
     // The bound port (the one asked for, or the system's choice for 0).
     [[nodiscard]] uint16_t LocalPort() const { return localPort_; }
     // The receive buffer the kernel granted, in bytes.

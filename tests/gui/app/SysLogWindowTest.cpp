@@ -49,15 +49,14 @@ struct Window : app::MessageBoxes {
         form->show();
     }
     void Error(QWidget*, const QString& text) override { errors.append(text); }
-    [[nodiscard]] QPlainTextEdit* memo(bool floating = false) const {
-        QWidget* owner = floating ? form->Form2() : form->Page(app::SyslogPageIndex);
-        return owner->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+    // The one log view, on the page or in the floating window.
+    [[nodiscard]] QPlainTextEdit* memo() const {
+        return form->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
     }
-    [[nodiscard]] QStringList lines(bool floating = false) const {
-        return memo(floating)->toPlainText().split('\n');
-    }
+    [[nodiscard]] QStringList lines() const { return memo()->toPlainText().split('\n'); }
     [[nodiscard]] QString caption(bool floating = false) const {
-        return memo(floating)->parentWidget()->findChild<QLabel*>("Label13")->text();
+        QWidget* owner = floating ? form->Form2() : form->Page(app::SyslogPageIndex);
+        return owner->findChild<QLabel*>("Label13")->text();
     }
     void click(const char* name) const {
         form->findChild<widgets::tRollOverBtn*>(QLatin1String(name))->Click();
@@ -75,10 +74,13 @@ QString FullDisk(const QString& dir) {
     return Sh("mkdir -p " + dir + " && " + fill + dir + "/f") ? dir : dir + "/no";
 }
 
-QStringList FileLines(const QString& path) {
+QByteArray FileBytes(const QString& path) {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).split("\r\n")
-                                          : QStringList();
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QStringList FileLines(const QString& path) {
+    return QFile::exists(path) ? QString::fromLatin1(FileBytes(path)).split("\r\n") : QStringList();
 }
 
 } // namespace
@@ -115,23 +117,30 @@ private slots:
     }
 
     void undockAndDockWithLinesBetween() {
-        Window w({{"SLActive", 1}});
+        Window w({{"SLActive", 1}, {"SLFileOut", 1}, {"SLFileDate", 0}, {"SLFileName", path("d")}});
         for (int i = 1; i < 10; ++i)
             w.sender.Send(w.port, "<30>line " + std::to_string(i));
-        QTRY_COMPARE(w.memo()->blockCount(), 10);
+        // One line each: a CR before the LF, a CR and a no-break space within.
+        w.sender.Send(w.port, "<30>cr lf\r\n");
+        w.sender.Send(w.port, "<30>a\rb\xa0");
+        QTRY_COMPARE(w.memo()->blockCount(), 12);
         w.click("SysLogBtnUnDock");
-        QCOMPARE(w.memo(true)->blockCount(), 10);
-        QVERIFY(w.memo()->toPlainText().isEmpty() && w.memo()->isHidden());
+        QVERIFY(w.memo()->window() == w.form->Form2() && w.memo()->blockCount() == 12);
         QCOMPARE(w.caption() + w.caption(true), "SysLog Server (Undocked)SysLog Server (Enabled)");
         w.sender.Send(w.port, "<30>while floating");
-        QTRY_COMPARE(w.lines(true).last(), "while floating");
+        QTRY_COMPARE(w.lines().last(), "while floating");
         w.form->Form2()->setWindowState(Qt::WindowMaximized);
         w.click("tRollOverBtn3");
         QVERIFY(w.form->settings().SLDocked && !w.form->Form2()->isVisible());
         QCOMPARE(w.form->settings().SLFloatState, 2);
-        QCOMPARE(w.lines().mid(9), QStringList({"line 9", "while floating"}));
-        QVERIFY(w.memo(true)->toPlainText().isEmpty() && !w.memo()->isHidden());
+        QCOMPARE(w.lines().mid(9, 2), QStringList({"line 9", "cr lf\u240D"}));
+        QCOMPARE(w.memo()->document()->findBlockByNumber(11).text(), "a\u240Db\u00A0");
+        QVERIFY(w.memo()->window() == w.form.get() && !w.memo()->isHidden());
         QCOMPARE(w.caption(), "SysLog Server (Enabled)");
+        // Save writes what the log file holds, byte for byte.
+        w.dialog.SetAnswerer([this](const auto&, QString&) { return path("saved.txt"); });
+        w.click("SysLogBtnSave");
+        QCOMPARE(FileBytes(path("saved.txt")), FileBytes(path("d")));
     }
 
     void fileErrorRetryThenCancel() {
@@ -194,13 +203,26 @@ private slots:
         QCOMPARE(two.Stop(), 0);
     }
 
-    void bindFailureStillStartsTheTimer() {
+    void bindFailureLeavesTheServerOff() {
         int port = 0;
         const int taken = BoundUdpSocket("127.0.0.1", port);
-        Window w({{"SLActive", 1}, {"RefreshInt", 5}}, port);
-        QCOMPARE(w.errors, {"Could not bind socket. Address and port are already in use."});
-        QVERIFY(w.form->Timer1()->isActive());
-        ::close(taken);
+        const auto release = qScopeGuard([taken] { ::close(taken); });
+        const QString why = QString("Could not bind socket to UDP port %1: %2. The SysLog server "
+                                    "is off.")
+                                .arg(port)
+                                .arg(std::strerror(EADDRINUSE));
+        for (bool click : {false, true}) {
+            Window w({{"SLActive", 1}, {"RefreshInt", 5}}, port);
+            const auto* toggle = w.form->findChild<widgets::tRollOverBtn*>("OptionsBtnSLActive");
+            QVERIFY(toggle->ButtonDown() && w.form->Timer1()->isActive()); // drawn off
+            if (click) w.click("OptionsBtnSLActive");                      // tried again, in vain
+            QCOMPARE(w.errors, QStringList(click ? 2 : 1, why));
+            QVERIFY(toggle->ButtonDown());
+            w.form->close();
+            // A port held at start-up is no choice of the user's; a click that fails is.
+            QCOMPARE(QSettings("Corvane", "LineScope").value("SLActive").toInt(), click ? 0 : 1);
+            QVERIFY(w.memo()->document()->isEmpty()); // no closing line for a server never on
+        }
     }
 
     void closeWhileUndockedKeepsItFloating() {
