@@ -5,6 +5,8 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -63,9 +65,13 @@ SysLogServer::~SysLogServer() {
 bool SysLogServer::Enable(QString& error) {
     std::string reason;
     if (listener_.Start(reason)) return true;
-    error = QStringLiteral("Could not bind socket to UDP port %1: %2. The SysLog server is off.")
-                .arg(listener_.Port())
-                .arg(QString::fromLocal8Bit(reason));
+    // The long-standing text where it is true; any other cause (no permission for port 514,
+    // say) is named, since "already in use" would send the user after the wrong program.
+    error = reason == std::strerror(EADDRINUSE)
+                ? QStringLiteral("Could not bind socket. Address and port are already in use.")
+                : QStringLiteral("Could not bind socket to UDP port %1: %2.")
+                      .arg(listener_.Port())
+                      .arg(QString::fromLocal8Bit(reason));
     return false;
 }
 

@@ -207,10 +207,7 @@ private slots:
         int port = 0;
         const int taken = BoundUdpSocket("127.0.0.1", port);
         const auto release = qScopeGuard([taken] { ::close(taken); });
-        const QString why = QString("Could not bind socket to UDP port %1: %2. The SysLog server "
-                                    "is off.")
-                                .arg(port)
-                                .arg(std::strerror(EADDRINUSE));
+        const QString why("Could not bind socket. Address and port are already in use.");
         for (bool click : {false, true}) {
             Window w({{"SLActive", 1}, {"RefreshInt", 5}}, port);
             const auto* toggle = w.form->findChild<widgets::tRollOverBtn*>("OptionsBtnSLActive");
