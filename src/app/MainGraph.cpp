@@ -302,8 +302,7 @@ void TForm1::StartGraph() {
 }
 
 void TForm1::Timer2Timer() {
-    const int seconds = timer2_->interval() / 1000;
-    sampler_.Tick(seconds);
+    sampler_.Tick();
     chart1_->SetPoints(0, SeriesPoints(sampler_.Window(), true));
     Series1AfterAdd(chart1_, static_cast<int>(chart1_->Series(0).points.size()) - 1);
     chart1_->SetPoints(1, SeriesPoints(sampler_.Window(), false));
