@@ -119,6 +119,7 @@ void TrafficChart::SetAxisLabels(QVector<ChartPoint> labels) {
 }
 void TrafficChart::SetMarks(QVector<ChartMark> marks) {
     marks_ = std::move(marks);
+    Describe();
     update();
 }
 
@@ -145,7 +146,14 @@ void TrafficChart::Describe() {
         parts << (s.points.isEmpty() ? s.title + QStringLiteral(": no samples")
                                      : s.title + QStringLiteral(": ") +
                                            ValueText(s.points.back().y) + QLatin1Char(' ') + unit_);
-    setAccessibleDescription(parts.join(QStringLiteral(", ")));
+    QString description = parts.join(QStringLiteral(", "));
+    if (!marks_.isEmpty()) {
+        QStringList marks;
+        for (const ChartMark& mark : marks_)
+            marks.append(mark.text);
+        description += QStringLiteral("; events: ") + marks.join(QStringLiteral("; "));
+    }
+    setAccessibleDescription(description);
 }
 
 QImage TrafficChart::Render(QSize size) const {
