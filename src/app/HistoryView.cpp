@@ -9,6 +9,12 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#ifdef __linux__
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 namespace app {
 
@@ -213,11 +219,13 @@ QVector<widgets::ChartMark> EventMarks(const std::vector<core::history::Event>& 
     return marks;
 }
 
-// What a query read, handed from the view's thread to the window's.
+// What a query read, ready to draw, handed from the view's thread to the window's.
 struct HistoryView::Answer {
     Query query;
-    std::array<std::vector<core::history::ViewPoint>, 2> series, companions;
-    std::vector<core::history::Event> events;
+    std::array<QVector<widgets::ChartPoint>, 2> points, companions;
+    double top = 0;
+    QVector<widgets::ChartPoint> labels;
+    QVector<widgets::ChartMark> marks;
 };
 
 HistoryView::HistoryView(widgets::TrafficChart& chart, QString fileName)
@@ -235,12 +243,14 @@ HistoryView::~HistoryView() {
 void HistoryView::Fill(GraphShow show, int span, const QDateTime& now) {
     span = std::clamp(span, 0, static_cast<int>(SpanSeconds.size()) - 1);
     const int64_t to = now.toSecsSinceEpoch();
+    const QString widest = QLocale().toString(now, QString::fromLatin1(Formats[span]));
     // One bucket per pixel of the plot: more could not be told apart.
     const Query query{show,
                       span,
                       to - SpanSeconds[static_cast<std::size_t>(span)],
                       to,
                       std::max(1, chart_.PlotWidth()),
+                      QFontMetrics(widgets::TrafficChart::Font()).horizontalAdvance(widest) + 16,
                       ++asked_};
     {
         std::lock_guard lock(mutex_);
@@ -250,6 +260,14 @@ void HistoryView::Fill(GraphShow show, int span, const QDateTime& now) {
 }
 
 void HistoryView::Run() {
+#ifdef __linux__
+    // The window's thread comes first when the processor is busy: a view may come a moment
+    // later, a frame may not. A batch thread does not take the processor from the window's when
+    // a request wakes it.
+    const sched_param batch{};
+    pthread_setschedparam(pthread_self(), SCHED_BATCH, &batch);
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+#endif
     // The store lives and dies on this thread: a database connection belongs to one thread.
     std::unique_ptr<core::history::HistoryStore> store;
     for (;;) {
@@ -268,18 +286,31 @@ void HistoryView::Run() {
         }
         auto answer = std::make_shared<Answer>();
         answer->query = query;
+        // Everything but the drawing itself is done here, off the window's thread.
         const Quantity& q = Quantities[static_cast<int>(query.show)];
-        if (store) {
-            for (std::size_t side = 0; side < 2; ++side) {
-                if (q.columns[side] != None)
-                    answer->series[side] =
-                        store->Series(q.columns[side], query.from, query.to, query.buckets);
-                if (q.companions[side] != None)
-                    answer->companions[side] =
-                        store->Series(q.companions[side], query.from, query.to, query.buckets);
+        const double half = static_cast<double>(query.to - query.from) / query.buckets / 2;
+        auto series = [&](Col column) {
+            QVector<widgets::ChartPoint> points;
+            if (!store || column == None) return points;
+            // A level's average in the bucket; for a counter, its rise in the bucket.
+            for (const core::history::ViewPoint& p :
+                 store->Series(column, query.from, query.to, query.buckets)) {
+                const double y = p.avg * q.scale;
+                answer->top = std::max(answer->top, y);
+                points.append({static_cast<double>(p.time) + half, y, {}});
             }
-            answer->events = store->Events(query.from, query.to + 1);
+            BreakAtGaps(points, 4 * half);
+            return points;
+        };
+        for (std::size_t side = 0; side < 2; ++side) {
+            answer->points[side] = series(q.columns[side]);
+            answer->companions[side] = series(q.companions[side]);
         }
+        answer->labels =
+            TimeLabels(query.from, query.to, query.span, query.buckets, query.labelSlot);
+        if (store)
+            answer->marks = EventMarks(store->Events(query.from, query.to + 1), query.from,
+                                       query.to, query.buckets);
         // Queued to the window's thread; dropped with the view if it is gone by then.
         QMetaObject::invokeMethod(
             this, [this, answer] { Draw(*answer); }, Qt::QueuedConnection);
@@ -291,36 +322,17 @@ void HistoryView::Draw(const Answer& answer) {
     if (query.serial != asked_) return; // a newer request is on its way
     shown_ = query.serial;
     const Quantity& q = Quantities[static_cast<int>(query.show)];
-    const int64_t from = query.from, to = query.to;
-    const double half = static_cast<double>(to - from) / query.buckets / 2;
-
-    double top = 0;
-    auto series = [&](const std::vector<core::history::ViewPoint>& read) {
-        QVector<widgets::ChartPoint> points;
-        // A level's average in the bucket; for a counter, its rise in the bucket.
-        for (const core::history::ViewPoint& p : read) {
-            const double y = p.avg * q.scale;
-            top = std::max(top, y);
-            points.append({static_cast<double>(p.time) + half, y, {}});
-        }
-        BreakAtGaps(points, 4 * half);
-        return points;
-    };
     for (std::size_t side = 0; side < 2; ++side) {
         const int index = static_cast<int>(side);
         chart_.SetTitle(index, QString::fromLatin1(q.titles[side]));
-        chart_.SetPoints(index, series(answer.series[side]));
-        chart_.SetCompanion(index, series(answer.companions[side]));
+        chart_.SetPoints(index, answer.points[side]);
+        chart_.SetCompanion(index, answer.companions[side]);
     }
     chart_.SetUnit(QString::fromLatin1(q.axisTitle), QString::fromLatin1(q.unit));
-    chart_.SetBottomAxis(static_cast<double>(from), static_cast<double>(to));
-    ScaleLeftAxis(chart_, top, query.show == GraphShow::Errors);
-
-    const QDateTime now = QDateTime::fromSecsSinceEpoch(to);
-    const QString widest = QLocale().toString(now, QString::fromLatin1(Formats[query.span]));
-    const int slot = QFontMetrics(widgets::TrafficChart::Font()).horizontalAdvance(widest) + 16;
-    chart_.SetAxisLabels(TimeLabels(from, to, query.span, chart_.PlotWidth(), slot));
-    chart_.SetMarks(EventMarks(answer.events, from, to, query.buckets));
+    chart_.SetBottomAxis(static_cast<double>(query.from), static_cast<double>(query.to));
+    ScaleLeftAxis(chart_, answer.top, query.show == GraphShow::Errors);
+    chart_.SetAxisLabels(answer.labels);
+    chart_.SetMarks(answer.marks);
     emit Filled();
 }
 

@@ -78,6 +78,7 @@ private:
         int span;
         int64_t from, to;
         int buckets;
+        int labelSlot; // pixels a time label takes
         uint64_t serial;
     };
     struct Answer;
