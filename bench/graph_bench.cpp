@@ -88,7 +88,7 @@ void SamplerTick(benchmark::State& state) {
     core::TrafficSampler sampler(query, stats, clock);
     sampler.Start(1);
     for (auto _ : state)
-        benchmark::DoNotOptimize(sampler.Tick(1).in);
+        benchmark::DoNotOptimize(sampler.Tick().in);
     if (!query.RouterPresent) state.SkipWithError("snmpd stopped answering");
 }
 

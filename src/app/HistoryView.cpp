@@ -7,6 +7,14 @@
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <memory>
+#ifdef __linux__
+#include <pthread.h>
+#include <sched.h>
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
 
 namespace app {
 
@@ -167,50 +175,165 @@ QStringList EventLines(const std::vector<core::history::Event>& events) {
     return lines;
 }
 
-void HistoryView::Fill(const core::history::HistoryStore* store, GraphShow show, int span,
-                       const QDateTime& now) {
-    const Quantity& q = Quantities[static_cast<int>(show)];
+QVector<widgets::ChartMark> EventMarks(const std::vector<core::history::Event>& events,
+                                       int64_t from, int64_t to, int columns) {
+    columns = std::max(1, columns);
+    const double width = static_cast<double>(std::max<int64_t>(1, to - from)) / columns;
+    std::map<int, std::vector<const core::history::Event*>> byColumn;
+    for (const core::history::Event& event : events)
+        byColumn[std::clamp(static_cast<int>(static_cast<double>(event.time - from) / width), 0,
+                            columns - 1)]
+            .push_back(&event);
+    QVector<widgets::ChartMark> marks;
+    for (const auto& [column, shared] : byColumn) {
+        if (shared.size() == 1) {
+            const core::history::Event& e = *shared.front();
+            marks.append({static_cast<double>(e.time), EventColour(e.kind),
+                          EventTime(e.time) + QLatin1Char(' ') + core::history::EventName(e.kind) +
+                              QStringLiteral(": ") + e.detail});
+            continue;
+        }
+        std::array<int, core::history::EventKindCount + 1> kinds{};
+        int64_t first = shared.front()->time, last = first;
+        for (const core::history::Event* e : shared) {
+            ++kinds[static_cast<std::size_t>(
+                std::clamp(static_cast<int>(e->kind), 0, core::history::EventKindCount))];
+            first = std::min(first, e->time);
+            last = std::max(last, e->time);
+        }
+        QStringList counts;
+        for (int k = 1; k <= core::history::EventKindCount; ++k)
+            if (kinds[static_cast<std::size_t>(k)] > 0)
+                counts.append(QStringLiteral("%1 %2")
+                                  .arg(kinds[static_cast<std::size_t>(k)])
+                                  .arg(core::history::EventName(EventKind(k))));
+        // Coloured as the most of them are.
+        const auto most = std::max_element(kinds.begin() + 1, kinds.end()) - kinds.begin();
+        marks.append(
+            {from + (column + 0.5) * width, EventColour(EventKind(most)),
+             QStringLiteral("%1 events from %2 to %3: %4")
+                 .arg(shared.size())
+                 .arg(EventTime(first), EventTime(last), counts.join(QStringLiteral(", "))),
+             static_cast<int>(shared.size())});
+    }
+    return marks;
+}
+
+// What a query read, ready to draw, handed from the view's thread to the window's.
+struct HistoryView::Answer {
+    Query query;
+    std::array<QVector<widgets::ChartPoint>, 2> points, companions;
+    double top = 0;
+    QVector<widgets::ChartPoint> labels;
+    QVector<widgets::ChartMark> marks;
+};
+
+HistoryView::HistoryView(widgets::TrafficChart& chart, QString fileName)
+    : chart_(chart), fileName_(std::move(fileName)), thread_([this] { Run(); }) {}
+
+HistoryView::~HistoryView() {
+    {
+        std::lock_guard lock(mutex_);
+        stop_ = true;
+    }
+    wake_.notify_one();
+    thread_.join();
+}
+
+void HistoryView::Fill(GraphShow show, int span, const QDateTime& now) {
     span = std::clamp(span, 0, static_cast<int>(SpanSeconds.size()) - 1);
     const int64_t to = now.toSecsSinceEpoch();
-    const int64_t from = to - SpanSeconds[static_cast<std::size_t>(span)];
+    const QString widest = QLocale().toString(now, QString::fromLatin1(Formats[span]));
     // One bucket per pixel of the plot: more could not be told apart.
-    const int buckets = std::max(1, chart_.PlotWidth());
-    const double half = static_cast<double>(to - from) / buckets / 2;
+    const Query query{show,
+                      span,
+                      to - SpanSeconds[static_cast<std::size_t>(span)],
+                      to,
+                      std::max(1, chart_.PlotWidth()),
+                      QFontMetrics(widgets::TrafficChart::Font()).horizontalAdvance(widest) + 16,
+                      ++asked_};
+    {
+        std::lock_guard lock(mutex_);
+        next_ = query;
+    }
+    wake_.notify_one();
+}
 
-    double top = 0;
-    auto series = [&](Col column) {
-        QVector<widgets::ChartPoint> points;
-        if (store == nullptr || column == None) return points;
-        // A level's average in the bucket; for a counter, its rise in the bucket.
-        for (const core::history::ViewPoint& p : store->Series(column, from, to, buckets)) {
-            const double y = p.avg * q.scale;
-            top = std::max(top, y);
-            points.append({static_cast<double>(p.time) + half, y, {}});
+void HistoryView::Run() {
+#ifdef __linux__
+    // The window's thread comes first when the processor is busy: a view may come a moment
+    // later, a frame may not. A batch thread does not take the processor from the window's when
+    // a request wakes it.
+    const sched_param batch{};
+    pthread_setschedparam(pthread_self(), SCHED_BATCH, &batch);
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
+#endif
+    // The store lives and dies on this thread: a database connection belongs to one thread.
+    std::unique_ptr<core::history::HistoryStore> store;
+    for (;;) {
+        Query query{};
+        {
+            std::unique_lock lock(mutex_);
+            wake_.wait(lock, [this] { return stop_ || next_; });
+            if (stop_) return;
+            query = *std::exchange(next_, std::nullopt);
         }
-        BreakAtGaps(points, 4 * half);
-        return points;
-    };
-    for (int side = 0; side < 2; ++side) {
-        chart_.SetTitle(side, QString::fromLatin1(q.titles[side]));
-        chart_.SetPoints(side, series(q.columns[side]));
-        chart_.SetCompanion(side, series(q.companions[side]));
+        // The recorder creates the file; until it has, every query looks again.
+        if (!store) {
+            auto opened = std::make_unique<core::history::HistoryStore>(
+                fileName_, core::history::HistoryStore::Mode::Read);
+            if (opened->Open()) store = std::move(opened);
+        }
+        auto answer = std::make_shared<Answer>();
+        answer->query = query;
+        // Everything but the drawing itself is done here, off the window's thread.
+        const Quantity& q = Quantities[static_cast<int>(query.show)];
+        const double half = static_cast<double>(query.to - query.from) / query.buckets / 2;
+        auto series = [&](Col column) {
+            QVector<widgets::ChartPoint> points;
+            if (!store || column == None) return points;
+            // A level's average in the bucket; for a counter, its rise in the bucket.
+            for (const core::history::ViewPoint& p :
+                 store->Series(column, query.from, query.to, query.buckets)) {
+                const double y = p.avg * q.scale;
+                answer->top = std::max(answer->top, y);
+                points.append({static_cast<double>(p.time) + half, y, {}});
+            }
+            BreakAtGaps(points, 4 * half);
+            return points;
+        };
+        for (std::size_t side = 0; side < 2; ++side) {
+            answer->points[side] = series(q.columns[side]);
+            answer->companions[side] = series(q.companions[side]);
+        }
+        answer->labels =
+            TimeLabels(query.from, query.to, query.span, query.buckets, query.labelSlot);
+        if (store)
+            answer->marks = EventMarks(store->Events(query.from, query.to + 1), query.from,
+                                       query.to, query.buckets);
+        // Queued to the window's thread; dropped with the view if it is gone by then.
+        QMetaObject::invokeMethod(
+            this, [this, answer] { Draw(*answer); }, Qt::QueuedConnection);
+    }
+}
+
+void HistoryView::Draw(const Answer& answer) {
+    const Query& query = answer.query;
+    if (query.serial != asked_) return; // a newer request is on its way
+    shown_ = query.serial;
+    const Quantity& q = Quantities[static_cast<int>(query.show)];
+    for (std::size_t side = 0; side < 2; ++side) {
+        const int index = static_cast<int>(side);
+        chart_.SetTitle(index, QString::fromLatin1(q.titles[side]));
+        chart_.SetPoints(index, answer.points[side]);
+        chart_.SetCompanion(index, answer.companions[side]);
     }
     chart_.SetUnit(QString::fromLatin1(q.axisTitle), QString::fromLatin1(q.unit));
-    chart_.SetBottomAxis(static_cast<double>(from), static_cast<double>(to));
-    ScaleLeftAxis(chart_, top, show == GraphShow::Errors);
-
-    const QString widest = QLocale().toString(now, QString::fromLatin1(Formats[span]));
-    const int slot = QFontMetrics(widgets::TrafficChart::Font()).horizontalAdvance(widest) + 16;
-    chart_.SetAxisLabels(TimeLabels(from, to, span, chart_.PlotWidth(), slot));
-
-    QVector<widgets::ChartMark> marks;
-    if (store != nullptr)
-        for (const core::history::Event& event : store->Events(from, to + 1))
-            marks.append({static_cast<double>(event.time), EventColour(event.kind),
-                          EventTime(event.time) + QLatin1Char(' ') +
-                              core::history::EventName(event.kind) + QStringLiteral(": ") +
-                              event.detail});
-    chart_.SetMarks(std::move(marks));
+    chart_.SetBottomAxis(static_cast<double>(query.from), static_cast<double>(query.to));
+    ScaleLeftAxis(chart_, answer.top, query.show == GraphShow::Errors);
+    chart_.SetAxisLabels(answer.labels);
+    chart_.SetMarks(answer.marks);
+    emit Filled();
 }
 
 } // namespace app

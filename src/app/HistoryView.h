@@ -1,21 +1,28 @@
 // The Traffic Graph page's history views: the recorded line over a span, both line ends as the
 // chart's two series, downsampled to the plot's width, with time labels that suit the span and
 // the span's events marked on the time axis. The view fills a chart of its own, so the live
-// traffic chart underneath is never touched.
+// traffic chart underneath is never touched. Its queries run on a thread of its own: a year's
+// view takes longer to read than a frame lasts.
 #pragma once
 
 #include "HistoryStore.h"
 
 #include <QColor>
 #include <QDateTime>
+#include <QObject>
 #include <QStringList>
 #include <QVector>
 #include <array>
+#include <condition_variable>
 #include <cstdint>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 namespace widgets {
 class TrafficChart;
 struct ChartPoint;
+struct ChartMark;
 } // namespace widgets
 
 namespace app {
@@ -40,17 +47,53 @@ QColor EventColour(core::history::EventKind kind);
 // format, the event's name and what changed.
 QStringList EventLines(const std::vector<core::history::Event>& events);
 
-class HistoryView {
-public:
-    explicit HistoryView(widgets::TrafficChart& chart) : chart_(chart) {}
+// The events of [from, to) as marks, one per pixel column of a plot `columns` wide: events that
+// share a column cannot be told apart, so they become one mark whose text counts them by kind.
+QVector<widgets::ChartMark> EventMarks(const std::vector<core::history::Event>& events,
+                                       int64_t from, int64_t to, int columns);
 
-    // Draws `show` (not Traffic) over the `span` ending at `now` from `store`; without a store
-    // (nothing recorded yet) the chart is empty.
-    void Fill(const core::history::HistoryStore* store, GraphShow show, int span,
-              const QDateTime& now);
+class HistoryView : public QObject {
+    Q_OBJECT
+
+public:
+    // Reads the history in `fileName`, which may not exist yet.
+    HistoryView(widgets::TrafficChart& chart, QString fileName);
+    ~HistoryView() override;
+    HistoryView(const HistoryView&) = delete;
+    HistoryView& operator=(const HistoryView&) = delete;
+
+    // Draws `show` (not Traffic) over the `span` ending at `now`, once the query is answered;
+    // until then the chart keeps what it showed. A request made while one runs replaces any
+    // still waiting. Without a history (nothing recorded yet) the chart is empty.
+    void Fill(GraphShow show, int span, const QDateTime& now);
+    // A request not yet drawn.
+    [[nodiscard]] bool Pending() const { return asked_ != shown_; }
+
+signals:
+    void Filled();
 
 private:
+    struct Query {
+        GraphShow show;
+        int span;
+        int64_t from, to;
+        int buckets;
+        int labelSlot; // pixels a time label takes
+        uint64_t serial;
+    };
+    struct Answer;
+    void Run();
+    void Draw(const Answer& answer);
+
     widgets::TrafficChart& chart_;
+    const QString fileName_;
+    uint64_t asked_ = 0; // the window's thread only
+    uint64_t shown_ = 0;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::optional<Query> next_;
+    bool stop_ = false;
+    std::thread thread_;
 };
 
 } // namespace app

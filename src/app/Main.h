@@ -233,6 +233,7 @@ public:
     void HistoryChanged();
     [[nodiscard]] widgets::TrafficChart* Chart1() const { return chart1_; }
     [[nodiscard]] widgets::TrafficChart* HistoryChart() const { return historyChart_; }
+    [[nodiscard]] app::HistoryView* HistoryViewer() const { return historyView_.get(); }
     [[nodiscard]] QTimer* Timer2() const { return timer2_; }
     [[nodiscard]] QMenu* PopupMenu1() const { return popupMenu1_; }
     // A popup menu item by its name ("N3DChart1", "N5Second1"); nullptr when there is none.

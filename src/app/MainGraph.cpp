@@ -137,7 +137,8 @@ void TForm1::BuildGraphPage() {
     historyChart_->setToolTip(chart1_->toolTip());
     historyChart_->setAccessibleName(QStringLiteral("Line history graph"));
     historyChart_->hide();
-    historyView_ = std::make_unique<app::HistoryView>(*historyChart_);
+    historyView_ = std::make_unique<app::HistoryView>(
+        *historyChart_, core::history::HistoryStore::DefaultFileName());
     for (widgets::TrafficChart* chart : {chart1_, historyChart_}) {
         chart->setContextMenuPolicy(Qt::CustomContextMenu);
         connect(chart, &QWidget::customContextMenuRequested, this,
@@ -264,7 +265,7 @@ void TForm1::ShowGraphView() {
     for (const RadioItem& item : SpanItems)
         GraphMenuItem(item.name)->setEnabled(history);
     if (history)
-        historyView_->Fill(History(), static_cast<app::GraphShow>(show), settings_.GraphSpan,
+        historyView_->Fill(static_cast<app::GraphShow>(show), settings_.GraphSpan,
                            seams_.clock.Now());
     historyChart_->setVisible(history);
     chart1_->setVisible(!history);
@@ -302,8 +303,7 @@ void TForm1::StartGraph() {
 }
 
 void TForm1::Timer2Timer() {
-    const int seconds = timer2_->interval() / 1000;
-    sampler_.Tick(seconds);
+    sampler_.Tick();
     chart1_->SetPoints(0, SeriesPoints(sampler_.Window(), true));
     Series1AfterAdd(chart1_, static_cast<int>(chart1_->Series(0).points.size()) - 1);
     chart1_->SetPoints(1, SeriesPoints(sampler_.Window(), false));

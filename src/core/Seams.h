@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <chrono>
 
 namespace core {
 
@@ -10,6 +11,8 @@ class Clock {
 public:
     virtual ~Clock() = default;
     [[nodiscard]] virtual QDateTime Now() const = 0;
+    // For measuring how long something took: never set back, unlike the local time.
+    [[nodiscard]] virtual std::chrono::steady_clock::time_point Monotonic() const = 0;
 };
 
 enum class Sound { Error, Information, Default };
@@ -43,6 +46,9 @@ private:
 class SystemClock final : public Clock {
 public:
     [[nodiscard]] QDateTime Now() const override { return QDateTime::currentDateTime(); }
+    [[nodiscard]] std::chrono::steady_clock::time_point Monotonic() const override {
+        return std::chrono::steady_clock::now();
+    }
 };
 
 // libcanberra's freedesktop sound events when available; otherwise a fallback the GUI supplies.

@@ -15,11 +15,12 @@ std::optional<int64_t> CounterReading(std::string_view text) {
     return snmp::LeadingInteger(text);
 }
 
-int64_t RateKbps(int64_t octets, int intervalSeconds) {
-    if (intervalSeconds < 1) return 0;
+int64_t RateKbps(int64_t octets, std::chrono::milliseconds elapsed) {
+    if (elapsed.count() < 1) return 0;
     // Only a counter that jumps by more than an exabyte could overflow the * 8; it is held.
     constexpr int64_t limit = std::numeric_limits<int64_t>::max() / 8;
-    return (octets > limit ? limit : octets) * 8 / intervalSeconds / 1000;
+    // Bits per millisecond are kbit/s.
+    return (octets > limit ? limit : octets) * 8 / elapsed.count();
 }
 
 QString SampleLabel(const QTime& time) {
@@ -38,40 +39,44 @@ void SampleWindow::Add(TrafficPoint point) {
 TrafficSampler::TrafficSampler(RouterQuery& query, const Statistics& stats, Clock& clock)
     : query_(query), stats_(stats), clock_(clock) {}
 
-std::optional<int64_t> TrafficSampler::Read(bool in) {
+std::optional<TrafficSampler::Reading> TrafficSampler::Read(bool in) {
     // Decided at every read: the General page's fetch may have found the 64-bit counters gone.
-    const std::string suffix = stats_.UseHCCounters
-                                   ? (in ? "31.1.1.1.6." : "31.1.1.1.10.") + stats_.WanIfxIndex
-                                   : (in ? "2.2.1.10." : "2.2.1.16.") + stats_.WanIfIndex;
-    return CounterReading(query_.Get(suffix));
+    std::string suffix = stats_.UseHCCounters
+                             ? (in ? "31.1.1.1.6." : "31.1.1.1.10.") + stats_.WanIfxIndex
+                             : (in ? "2.2.1.10." : "2.2.1.16.") + stats_.WanIfIndex;
+    const std::optional<int64_t> octets = CounterReading(query_.Get(suffix));
+    // Stamped when the reply is in: the agent read its counter a round trip's half before.
+    if (!octets) return std::nullopt;
+    return Reading{*octets, std::move(suffix), clock_.Monotonic()};
 }
 
 bool TrafficSampler::Start(int intervalSeconds) {
     if (intervalSeconds < 1 || !query_.RouterPresent) return false;
-    prevIn_ = Read(true).value_or(0);
-    prevOut_ = Read(false).value_or(0);
+    prevIn_ = Read(true);
+    prevOut_ = Read(false);
     return true;
 }
 
-int64_t TrafficSampler::Step(std::optional<int64_t> reading, int64_t& previous,
-                             int intervalSeconds) {
+int64_t TrafficSampler::Step(std::optional<Reading> reading, std::optional<Reading>& base) {
     if (!reading) return 0;
-    if (*reading < previous) {
-        previous = *reading;
-        return 0;
-    }
-    const int64_t rate = RateKbps(*reading - previous, intervalSeconds);
-    previous = *reading;
+    const bool measurable =
+        base && base->source == reading->source && reading->octets >= base->octets;
+    const int64_t rate = measurable
+                             ? RateKbps(reading->octets - base->octets,
+                                        std::chrono::duration_cast<std::chrono::milliseconds>(
+                                            reading->at - base->at))
+                             : 0;
+    base = std::move(reading);
     return rate;
 }
 
-const TrafficPoint& TrafficSampler::Tick(int intervalSeconds) {
-    const std::optional<int64_t> in = Read(true);
-    const std::optional<int64_t> out = Read(false);
+const TrafficPoint& TrafficSampler::Tick() {
+    std::optional<Reading> in = Read(true);
+    std::optional<Reading> out = Read(false);
     TrafficPoint point;
     point.x = sampleCount_++;
-    point.out = Step(out, prevOut_, intervalSeconds);
-    point.in = Step(in, prevIn_, intervalSeconds);
+    point.out = Step(std::move(out), prevOut_);
+    point.in = Step(std::move(in), prevIn_);
     point.label = SampleLabel(clock_.Now().time());
     window_.Add(std::move(point));
     return window_.Points().back();

@@ -7,9 +7,11 @@
 
 #include <QString>
 #include <QTime>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace core {
@@ -17,9 +19,9 @@ namespace core {
 // A counter text's leading integer (blanks, an optional sign, digits), held to the signed 64-bit
 // range; nothing when the text has no leading digits (an unanswered read).
 std::optional<int64_t> CounterReading(std::string_view text);
-// kbit/s (1 kbit = 1000 bits) from an octet delta over the nominal interval, each division
-// truncating.
-int64_t RateKbps(int64_t octets, int intervalSeconds);
+// kbit/s (1 kbit = 1000 bits) from an octet delta over the time between its two readings,
+// truncating; 0 when no time passed.
+int64_t RateKbps(int64_t octets, std::chrono::milliseconds elapsed);
 // The time axis label: "a/p h:nn:ss" without the marker, so " 3:04:05" at 15:04:05.
 QString SampleLabel(const QTime& time);
 
@@ -49,11 +51,13 @@ public:
     TrafficSampler(RouterQuery& query, const Statistics& stats, Clock& clock);
 
     // Primes the remembered readings when sampling is on (interval of at least 1 s) and the router
-    // is present; false when sampling stays off and the readings are left alone.
+    // is present; false when sampling stays off and the readings are left alone. An unanswered
+    // read leaves no reading: the next answered one becomes the base.
     bool Start(int intervalSeconds);
-    // One sample at the nominal interval: two reads, two rates, one point at GraphSampleCount,
-    // which then moves on.
-    const TrafficPoint& Tick(int intervalSeconds);
+    // One sample: two reads, two rates over the time that passed since the remembered readings
+    // (a blocked window delays a tick, and the delayed one must not show the traffic of several
+    // intervals as one), one point at GraphSampleCount, which then moves on.
+    const TrafficPoint& Tick();
     // The rate axis maximum for a GraphScale setting: the setting itself, or for 0 the
     // downstream line rate in kbit/s, FallbackScale when that cannot be read or is below 1.
     [[nodiscard]] int Scale(int graphScale);
@@ -62,24 +66,33 @@ public:
 
     [[nodiscard]] const SampleWindow& Window() const { return window_; }
     [[nodiscard]] int64_t GraphSampleCount() const { return sampleCount_; }
-    [[nodiscard]] int64_t PrevInOctets() const { return prevIn_; }
-    [[nodiscard]] int64_t PrevOutOctets() const { return prevOut_; }
+    [[nodiscard]] std::optional<int64_t> PrevInOctets() const { return Octets(prevIn_); }
+    [[nodiscard]] std::optional<int64_t> PrevOutOctets() const { return Octets(prevOut_); }
 
 private:
+    struct Reading {
+        int64_t octets = 0;
+        std::string source; // the counter's OID suffix: 32 or 64 bits, and which interface
+        std::chrono::steady_clock::time_point at;
+    };
+    static std::optional<int64_t> Octets(const std::optional<Reading>& r) {
+        return r ? std::optional(r->octets) : std::nullopt;
+    }
     // A counter read; nothing when unanswered. Sends nothing while the router is absent.
-    std::optional<int64_t> Read(bool in);
-    // The rate since `previous`, which moves to the reading. A lower reading (a restarted router,
-    // a wrapped 32-bit counter) plots 0 and becomes the new base, so the next sample measures
-    // from it; an unanswered one plots 0 and keeps the base.
-    static int64_t Step(std::optional<int64_t> reading, int64_t& previous, int intervalSeconds);
+    std::optional<Reading> Read(bool in);
+    // The rate since `base`, which moves to the reading. A reading with nothing to measure from
+    // (no base yet, another counter than the base's, or a lower one: a restarted router, a
+    // wrapped 32-bit counter) plots 0 and becomes the base; an unanswered one plots 0 and keeps
+    // the base.
+    static int64_t Step(std::optional<Reading> reading, std::optional<Reading>& base);
 
     RouterQuery& query_;
     const Statistics& stats_;
     Clock& clock_;
     SampleWindow window_;
     int64_t sampleCount_ = 0;
-    int64_t prevIn_ = 0;
-    int64_t prevOut_ = 0;
+    std::optional<Reading> prevIn_;
+    std::optional<Reading> prevOut_;
 };
 
 } // namespace core

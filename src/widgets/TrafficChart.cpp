@@ -33,6 +33,14 @@ QPainterPath LinePath(const QVector<ChartPoint>& points, const QVector<QPointF>&
     return path;
 }
 
+QVector<QLineF> Segments(const QPainterPath& path) {
+    QVector<QLineF> lines;
+    for (int i = 1; i < path.elementCount(); ++i)
+        if (path.elementAt(i).isLineTo())
+            lines.append(QLineF(path.elementAt(i - 1), path.elementAt(i)));
+    return lines;
+}
+
 const QColor PanelColour(155, 154, 179);
 const QColor BackWall(0, 128, 192);
 const QColor BottomWall(0, 158, 234);
@@ -119,6 +127,7 @@ void TrafficChart::SetAxisLabels(QVector<ChartPoint> labels) {
 }
 void TrafficChart::SetMarks(QVector<ChartMark> marks) {
     marks_ = std::move(marks);
+    Describe();
     update();
 }
 
@@ -145,7 +154,14 @@ void TrafficChart::Describe() {
         parts << (s.points.isEmpty() ? s.title + QStringLiteral(": no samples")
                                      : s.title + QStringLiteral(": ") +
                                            ValueText(s.points.back().y) + QLatin1Char(' ') + unit_);
-    setAccessibleDescription(parts.join(QStringLiteral(", ")));
+    QString description = parts.join(QStringLiteral(", "));
+    if (!marks_.isEmpty()) {
+        QStringList marks;
+        for (const ChartMark& mark : marks_)
+            marks.append(mark.text);
+        description += QStringLiteral("; events: ") + marks.join(QStringLiteral("; "));
+    }
+    setAccessibleDescription(description);
 }
 
 QImage TrafficChart::Render(QSize size) const {
@@ -347,8 +363,10 @@ void TrafficChart::Draw(QPainter& p, QSize size) const {
         p.setClipRect(
             QRectF(plane.left() - 1, 0, size.width() - plane.left() + 1, plane.bottom() + 1));
         p.setBrush(Qt::NoBrush);
-        p.setPen(QPen(s.colour, s.lineWidth, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
-        p.drawPath(LinePath(s.points, at, s.stairs));
+        // Stroked segment by segment: a long zigzag (a year's margin) stroked as one outline
+        // costs the rasterizer a hundred times as much. Square caps close the joins.
+        p.setPen(QPen(s.colour, s.lineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        p.drawLines(Segments(LinePath(s.points, at, s.stairs)));
         if (!s.companion.isEmpty()) {
             QVector<QPointF> companion;
             for (const ChartPoint& point : s.companion)

@@ -34,11 +34,14 @@ struct ChartSeries {
     QVector<ChartPoint> companion; // drawn thin and dashed in the series' colour; ascending x
 };
 
-// Something that happened at x, marked under the time axis; `text` is its tool tip.
+// Something that happened at x, marked under the time axis; `text` is its tool tip and part of
+// the chart's accessible description. One mark may stand for `count` events too close to tell
+// apart.
 struct ChartMark {
     double x = 0;
     QColor colour;
     QString text;
+    int count = 1;
 };
 
 class TrafficChart : public QWidget {

@@ -220,6 +220,12 @@ void FakeAgent::SetDelay(int milliseconds) {
     delayMs_ = milliseconds;
 }
 
+void FakeAgent::DelayNext(int32_t pduType, int milliseconds) {
+    std::lock_guard lock(mutex_);
+    delayNextPdu_ = pduType;
+    delayNextMs_ = milliseconds;
+}
+
 std::vector<Request> FakeAgent::Requests() const {
     std::lock_guard lock(mutex_);
     return requests_;
@@ -278,6 +284,10 @@ void FakeAgent::Run() {
             out.emplace_back(fd_, behaviour_ == Behaviour::Raw ? raw_ : answer);
             if (behaviour_ == Behaviour::Duplicated) out.emplace_back(fd_, answer);
             delay = delayMs_;
+            if (r.pduType == delayNextPdu_) {
+                delay += delayNextMs_;
+                delayNextPdu_ = -1;
+            }
         }
         if (delay > 0) std::this_thread::sleep_for(std::chrono::milliseconds(delay));
         for (const auto& [fd, octets] : out)

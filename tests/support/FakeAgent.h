@@ -67,6 +67,9 @@ public:
     void GoSilentAfter(int answers);
     // Holds every answer back this long (a slow agent).
     void SetDelay(int milliseconds);
+    // Holds the answer to the next request of this PDU type back this long, once (a walk that
+    // keeps the window busy).
+    void DelayNext(int32_t pduType, int milliseconds);
     // Serve passes each request to the agent at "127.x.y.z:port" and returns its reply.
     void ForwardTo(const std::string& agent);
     // Requests whose first varbind names `oid` go unanswered (an object the router ignores).
@@ -110,6 +113,8 @@ private:
     std::string raw_;
     int answersLeft_ = -1; // -1: no limit
     int delayMs_ = 0;
+    int32_t delayNextPdu_ = -1;
+    int delayNextMs_ = 0;
     std::vector<Request> requests_;
     std::thread thread_;
 };

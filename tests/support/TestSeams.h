@@ -18,10 +18,20 @@ public:
     explicit FixedClock(QDateTime now = QDateTime(QDate(2026, 12, 6), QTime(8, 30, 0)))
         : now_(std::move(now)) {}
     [[nodiscard]] QDateTime Now() const override { return now_; }
-    void AdvanceMSecs(qint64 msecs) { now_ = now_.addMSecs(msecs); }
+    [[nodiscard]] std::chrono::steady_clock::time_point Monotonic() const override {
+        return realMonotonic_ ? std::chrono::steady_clock::now() : monotonic_;
+    }
+    void AdvanceMSecs(qint64 msecs) {
+        now_ = now_.addMSecs(msecs);
+        monotonic_ += std::chrono::milliseconds(msecs);
+    }
+    // For a test whose peer keeps real time: the monotonic reading runs, the local time stays.
+    void RunMonotonic() { realMonotonic_ = true; }
 
 private:
     QDateTime now_;
+    std::chrono::steady_clock::time_point monotonic_{};
+    bool realMonotonic_ = false;
 };
 
 class RecordingSounds final : public core::Sounds {

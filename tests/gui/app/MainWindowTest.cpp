@@ -15,6 +15,7 @@
 
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -618,6 +619,29 @@ private slots:
         QVERIFY(!w.form->GraphMenuItem("StairChart1")->isChecked());
         QVERIFY(w.form->Chart1()->View3D() && w.form->Chart1()->Series(1).showPoints);
         QVERIFY(!w.form->Timer2()->isActive());
+    }
+
+    // A walk holds up the window, and so the timer: the tick after it covers more than one
+    // interval, and every point stays the router's real rate all the same.
+    void graphRatesOverTheTimeThatPassed() {
+        fake::FakeAgent relay;
+        relay.ForwardTo(router_.Address());
+        WriteProfile(QString::fromStdString(relay.Address()));
+        Window w;
+        w.clock.RunMonotonic();
+        w.form->GraphMenuItem("N1Second1")->trigger();
+        const widgets::TrafficChart* chart = w.form->Chart1();
+        QTRY_COMPARE_WITH_TIMEOUT(chart->Series(0).points.size(), 2, 3000);
+        relay.DelayNext(snmp::tag::GetNextRequest, 2000);
+        QElapsedTimer walk;
+        walk.start();
+        w.form->TableBtnUDPClick();
+        QVERIFY(walk.elapsed() >= 2000);
+        QTRY_COMPARE_WITH_TIMEOUT(chart->Series(0).points.size(), 4, 3000);
+        // The WAN's 64-bit counters grow by 401000 octets a second in and 53000 out.
+        for (const auto& [series, kbps] : {std::pair{0, 3208.0}, std::pair{1, 424.0}})
+            for (const widgets::ChartPoint& point : chart->Series(series).points)
+                QVERIFY2(qAbs(point.y - kbps) < kbps / 10, qPrintable(QString::number(point.y)));
     }
 
     // Last: it changes the simulated router's contact, and puts it back.

@@ -15,11 +15,15 @@ using core::TrafficSampler;
 TEST(TrafficArithmetic, RatesLabelsAndReadings) {
     const struct {
         int64_t octets;
-        int interval;
+        int64_t ms;
         int64_t kbps;
-    } rates[] = {{625'000, 5, 1000}, {100, 30, 0}, {1'000'000'000'000, 1, 8'000'000'000}};
+    } rates[] = {{625'000, 5000, 1000},
+                 {100, 30000, 0},
+                 {1'000'000'000'000, 1000, 8'000'000'000},
+                 {1'000'000, 2999, 2667},
+                 {5, 0, 0}};
     for (const auto& r : rates)
-        EXPECT_EQ(core::RateKbps(r.octets, r.interval), r.kbps) << r.octets;
+        EXPECT_EQ(core::RateKbps(r.octets, std::chrono::milliseconds(r.ms)), r.kbps) << r.octets;
 
     const std::pair<QTime, const char*> labels[] = {{QTime(15, 4, 5), " 3:04:05"},
                                                     {QTime(0, 30, 0), " 12:30:00"},
@@ -58,16 +62,16 @@ TEST_F(Sampler, MeasuresTheGrowingCountersOfEitherWidth) {
         Harness h(router_->Address());
         Aim(h);
         h.stats.UseHCCounters = hc;
+        h.clock.RunMonotonic(); // the simulated router's counters grow with real time
         TrafficSampler sampler(h.query, h.stats, h.clock);
         ASSERT_TRUE(sampler.Start(1));
         // The 64-bit counters start above what 32 bits hold; the 32-bit ones below.
         EXPECT_EQ(sampler.PrevInOctets() > 5'000'000'000, hc);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1100));
-        const core::TrafficPoint point = sampler.Tick(1);
-        // About 401000 (ifX) or 400000 octets a second in, 53000 or 52000 out.
-        EXPECT_GT(point.in, 2000) << hc;
-        EXPECT_GT(point.out, 200) << hc;
-        EXPECT_LT(point.out, point.in);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1300));
+        const core::TrafficPoint point = sampler.Tick();
+        // 401000 (ifX) or 400000 octets a second in, 53000 or 52000 out.
+        EXPECT_NEAR(point.in, hc ? 3208 : 3200, 160) << hc;
+        EXPECT_NEAR(point.out, hc ? 424 : 416, 21) << hc;
         EXPECT_EQ(point.label, QStringLiteral(" 12:00:00"));
     }
 }
@@ -79,13 +83,13 @@ TEST_F(Sampler, KeepsTheLast25PointsAndNeverResetsTheCount) {
     EXPECT_FALSE(sampler.Start(0));
     ASSERT_TRUE(sampler.Start(5));
     for (int i = 0; i < 30; ++i)
-        sampler.Tick(5);
+        sampler.Tick();
     const auto& points = sampler.Window().Points();
     ASSERT_EQ(points.size(), 25u);
     EXPECT_EQ(points.front().x, 5);
     EXPECT_EQ(points.back().x, 29);
     sampler.Clear();
-    EXPECT_EQ(sampler.Tick(5).x, 30);
+    EXPECT_EQ(sampler.Tick().x, 30);
     EXPECT_EQ(sampler.Window().Points().size(), 1u);
 }
 
@@ -110,32 +114,41 @@ TEST_F(Sampler, ScaleFromTheSettingOrTheDownstreamRate) {
     }
 }
 
-TEST(SamplerFaults, LowerReadingsRebaseAndUnansweredOnesKeepTheBase) {
+TEST(SamplerFaults, RatesOverTheTimePassedFromOneCounterWithAReadingToMeasureFrom) {
     fake::FakeAgent agent;
     agent.Add(Prefix + "1.1.0", "TAVIX", snmp::tag::OctetString);
-    const std::string in = Prefix + "31.1.1.1.6.7";
-    const std::string out = Prefix + "31.1.1.1.10.7";
-    agent.Add(out, "0", snmp::tag::Counter64);
+    const std::string hcIn = Prefix + "31.1.1.1.6.7";
+    const std::string in32 = Prefix + "2.2.1.10.4";
     Harness h(agent.Address(), true);
     h.stats.WanIfxIndex = "7";
+    h.stats.WanIfIndex = "4";
     TrafficSampler sampler(h.query, h.stats, h.clock);
-    agent.Add(in, "1000000", snmp::tag::Counter64);
-    ASSERT_TRUE(sampler.Start(5));
+    ASSERT_TRUE(sampler.Start(5)); // the in counter reads "NULL": nothing to measure from
+    EXPECT_EQ(sampler.PrevInOctets(), std::nullopt);
 
     const struct {
+        int64_t ms; // since the step before
+        bool hc;
         const char* reading; // nullptr: the read goes unanswered
         int64_t rate;
         int64_t base;
-    } steps[] = {{"1625000", 1000, 1'625'000},
-                 {"500", 0, 500}, // the router restarted: measured from here on
-                 {"625500", 1000, 625'500},
-                 {nullptr, 0, 625'500}};
+    } steps[] = {{5000, true, "1000000", 0, 1'000'000}, // the first reading: a base
+                 {5000, true, "1625000", 1000, 1'625'000},
+                 {15000, true, "3500000", 1000, 3'500'000}, // a tick held up by a blocked window
+                 {5000, false, "4000000", 0, 4'000'000},    // 32 bits now: never against 64
+                 {5000, false, "4625000", 1000, 4'625'000},
+                 {5000, true, "5250000", 0, 5'250'000}, // and back
+                 {5000, true, "500", 0, 500},           // the router restarted: measured from here
+                 {5000, true, "625500", 1000, 625'500},
+                 {5000, true, nullptr, 0, 625'500}};
     for (const auto& s : steps) {
+        h.clock.AdvanceMSecs(s.ms);
+        h.stats.UseHCCounters = s.hc;
         if (s.reading)
-            agent.Add(in, s.reading, snmp::tag::Counter64);
+            agent.Add(s.hc ? hcIn : in32, s.reading, snmp::tag::Counter64);
         else
-            agent.Ignore(in);
-        EXPECT_EQ(sampler.Tick(5).in, s.rate) << (s.reading ? s.reading : "unanswered");
+            agent.Ignore(hcIn);
+        EXPECT_EQ(sampler.Tick().in, s.rate) << (s.reading ? s.reading : "unanswered");
         EXPECT_EQ(sampler.PrevInOctets(), s.base);
         EXPECT_TRUE(h.query.RouterPresent);
     }
@@ -150,10 +163,10 @@ TEST_F(Sampler, ALostRouterCostsOneTimeoutThenNothingIsSent) {
     ASSERT_TRUE(sampler.Start(1));
     relay.GoSilentAfter(0);
     const int sent = relay.RequestCount();
-    EXPECT_EQ(sampler.Tick(1).in, 0);
+    EXPECT_EQ(sampler.Tick().in, 0);
     EXPECT_EQ(relay.RequestCount() - sent, 2); // one read and its probe
     EXPECT_FALSE(h.query.RouterPresent);
     EXPECT_FALSE(sampler.Start(1));
-    sampler.Tick(1);
+    sampler.Tick();
     EXPECT_EQ(relay.RequestCount() - sent, 2);
 }
