@@ -55,7 +55,9 @@ void TForm1::AppEventsMinimize() {
         QMetaObject::invokeMethod(
             this,
             [this] {
-                if (isMinimized()) hide();
+                if (!isMinimized()) return;
+                hide();
+                if (form2_ != nullptr) form2_->hide(); // the tray icon alone; restoring shows both
             },
             Qt::QueuedConnection);
 }
