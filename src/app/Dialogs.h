@@ -7,12 +7,32 @@
 #include <functional>
 #include <optional>
 
+class QDialog;
+class QObject;
 class QWidget;
 
 namespace app {
 
+// Every modal dialog and message box of the program runs its nested event loop through here, so
+// the end of the user's session can end them all. A dialog so ended gives no answer, which its
+// caller must not take for the user's cancel. From then on no dialog opens until Resume: whoever
+// asks is told "ended" at once, since nobody is left to answer.
+class Modal {
+public:
+    // The dialog's exec() result, or nothing when the session ended it or kept it from opening.
+    static std::optional<int> Exec(QDialog& dialog);
+    // Ends every open dialog and keeps new ones from opening. `then` runs once no dialog loop is
+    // left on the stack: at once when none is open, else from the event loop after the last one
+    // has returned, so it may free what the dialogs belonged to. Skipped if `context` is gone.
+    static void EndAll(QObject* context = nullptr, std::function<void()> then = {});
+    // The session goes on after all: dialogs may open again.
+    static void Resume();
+    [[nodiscard]] static bool SessionEnding();
+    [[nodiscard]] static int OpenCount();
+};
+
 // Errors the toolkit or the core reports (a file that cannot be written, a value that is not a
-// number) reach the user as one message box each.
+// number) reach the user as one message box each; while the session ends, standard error.
 class MessageBoxes {
 public:
     virtual ~MessageBoxes() = default;
@@ -52,7 +72,7 @@ public:
     };
 
     // The chosen path with the use's suffix added when the name has none; nothing when the
-    // user cancelled.
+    // user cancelled or the session ended (Modal::SessionEnding tells which).
     std::optional<QString> Execute(QWidget* parent, const QString& title, const QString& fileName,
                                    const Use& use);
     std::optional<QString> Execute(QWidget* parent, const QString& title, const QString& fileName) {

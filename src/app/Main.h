@@ -42,6 +42,7 @@ class TForm2;
 namespace app {
 class HistoryView;
 class LineHistory;
+class LogOff;
 class Tray;
 } // namespace app
 
@@ -194,10 +195,12 @@ public:
     void TrayIconCallBack();
     void AppEventsMinimize();
     void ApplicationEvents1Restore();
-    // The user's session is ending: the close path without removing the icon, and without
-    // quitting, since the session may yet be cancelled. Runs once; the close that follows does
-    // not repeat it. Always true: the program never refuses a log-off.
+    // The session manager asks to save: the close path without removing the icon, and without
+    // quitting, since the log-off may yet be cancelled (LogOff). Always true: the program never
+    // refuses a log-off.
     bool WMQueryEndSession();
+    // The end of the session and what follows it: saving once, a close after it, a cancel.
+    [[nodiscard]] app::LogOff& LogOff() const { return *logOff_; }
     void AboutBtnWWWClick();
 
     // Syslog server and its log view (MainSysLog.cpp).
@@ -279,8 +282,9 @@ private:
     void SetHint(QWidget* control, std::string_view hint);
     // Syslog (MainSysLog.cpp).
     void BuildSysLogPage();
-    // About page (MainTray.cpp).
+    // About page and the end of the session (MainTray.cpp).
     void BuildAboutPage();
+    void BuildLogOff();
     void SetSysLogCaption(const QString& caption);
     void SaveSysLogLines(QWidget* dialogParent);
     // Graph (MainGraph.cpp).
@@ -320,7 +324,7 @@ private:
     core::Statistics stats_;
     core::TrafficSampler sampler_;
     bool showOnStart_ = true;
-    bool closing_ = false;
+    app::LogOff* logOff_ = nullptr;
     bool reporting_ = false;  // an error box is open
     QString lastTimerReport_; // what the refresh timer reported last
 

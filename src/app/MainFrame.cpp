@@ -4,6 +4,7 @@
 #include "HistoryView.h"
 #include "ImageList.h"
 #include "LineHistory.h"
+#include "LogOff.h"
 #include "Main.h"
 #include "Panel.h"
 #include "RazCell.h"
@@ -70,6 +71,7 @@ TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
     BuildSysLogPage();
     BuildGraphPage();
     BuildAboutPage();
+    BuildLogOff();
     BuildHistory();
     ConnectHandlers();
     FormCreate();
@@ -77,6 +79,9 @@ TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
 
 TForm1::~TForm1() {
     if (hintFilter_ != nullptr) qApp->removeEventFilter(hintFilter_);
+    // Hiding a window being destroyed takes the focus from its field: no exit handler then.
+    for (QLineEdit* edit : {ui_.Edit1, ui_.Edit2, ui_.Edit6})
+        disconnect(edit, nullptr, this, nullptr);
 }
 
 void TForm1::BuildFrame() {
@@ -185,18 +190,18 @@ void TForm1::FormCloseQuery() {
     if (!settings_.SLDocked) SaveSysLogWindowPlacement();
     settings_.WinX = x();
     settings_.WinY = y();
+    // The closing line first: a path chosen when its file cannot be written is saved with the rest.
+    if (settings_.SLActive) DeactivateSyslog();
     if (!store_.WriteOptionsToReg(settings_))
         seams_.messages.Error(this, QStringLiteral("The settings could not be saved."));
-    if (settings_.SLActive) DeactivateSyslog();
     RemoveTrayIcon();
     DestroySysLogWindow();
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    // Qt may ask twice (close() and then the application quitting); the settings are written
-    // once, at the first request.
-    if (!closing_) {
-        closing_ = true;
+    // Qt may ask twice (close() and then the application quitting), and the session's end may have
+    // saved already; the settings are written once.
+    if (logOff_->BeginClose()) {
         // The field being typed in has not been left, so its exit handler has not run yet.
         if (QWidget* typing = focusWidget(); typing == ui_.Edit1)
             Edit1Exit();

@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <cstdio>
 
 namespace {
 
@@ -139,6 +140,12 @@ void TForm1::AddSysLogEntry(const QString& line, bool showIt, bool toFile) {
             this,
             QStringLiteral("SysLog filename or path invalid, pleasechoose a new filename or path"),
             QStringLiteral("SysLog"));
+        if (!path && app::Modal::SessionEnding()) {
+            // Not the user's cancel: nobody is left to ask, and file output stays as it was.
+            fprintf(stderr, "linescope: %s could not be written: %s\n",
+                    qPrintable(sysLog_->FileNameNow()), qPrintable(line));
+            return;
+        }
         if (!path) {
             // Said once in the view, so no dialog follows for every further line.
             const QString failed = sysLog_->FileNameNow();

@@ -1,7 +1,8 @@
 // The tray icon, minimising and restoring, the end of the user's session and the About page.
-// The icon and the session's end are small classes of their own (Tray.h, SessionEnd.h); these
-// handlers only say what the window does about them.
+// The icon and the session's end are small classes of their own (Tray.h, SessionEnd.h, LogOff.h);
+// these handlers only say what the window does about them.
 #include "Artwork.h"
+#include "LogOff.h"
 #include "Main.h"
 #include "SysLogWin.h"
 #include "Tray.h"
@@ -54,7 +55,9 @@ void TForm1::AppEventsMinimize() {
         QMetaObject::invokeMethod(
             this,
             [this] {
-                if (isMinimized()) hide();
+                if (!isMinimized()) return;
+                hide();
+                if (form2_ != nullptr) form2_->hide(); // the tray icon alone; restoring shows both
             },
             Qt::QueuedConnection);
 }
@@ -71,26 +74,36 @@ void TForm1::ApplicationEvents1Restore() {
 }
 
 bool TForm1::WMQueryEndSession() {
-    if (closing_) return true; // saved and stopped already
-    closing_ = true;           // and the close that may follow does it no second time
-    if (!settings_.SLDocked) SaveSysLogWindowPlacement();
-    settings_.WinX = x();
-    settings_.WinY = y();
-    // No message box: nobody may be left to close it, and the session waits for no one.
-    if (!store_.WriteOptionsToReg(settings_))
-        fprintf(stderr, "linescope: the settings could not be saved to %s\n",
-                qPrintable(QDir::toNativeSeparators(store_.FileName())));
-    if (settings_.SLActive) DeactivateSyslog();
-    DestroySysLogWindow();
-    // Should the log-off be cancelled, the program runs on with the view back on its page (the
-    // saved settings still open it floating next time); "UnDock SysLog" makes a new window.
-    if (!settings_.SLDocked) {
-        settings_.SLDocked = true;
-        for (QWidget* control : sysLogPage_.Group())
-            control->show();
-        sysLogPage_.Label13->setText(QStringLiteral("SysLog Server (Disabled)"));
-    }
+    logOff_->End(false);
     return true;
+}
+
+void TForm1::BuildLogOff() {
+    const auto save = [this] {
+        if (!settings_.SLDocked) SaveSysLogWindowPlacement();
+        settings_.WinX = x();
+        settings_.WinY = y();
+        // The closing line before the settings; no dialog opens now, so a file error goes to
+        // standard error and changes no setting.
+        if (settings_.SLActive) DeactivateSyslog();
+        // No message box: nobody may be left to close it, and the session waits for no one.
+        if (!store_.WriteOptionsToReg(settings_))
+            fprintf(stderr, "linescope: the settings could not be saved to %s\n",
+                    qPrintable(QDir::toNativeSeparators(store_.FileName())));
+        // The view and its lines go back to the page with the window gone; SLDocked stays as
+        // saved, and should the log-off be cancelled the view floats again.
+        if (!settings_.SLDocked) {
+            DockSysLog();
+            settings_.SLDocked = false;
+        }
+        DestroySysLogWindow();
+    };
+    // Start-up's steps for the floating view and the server.
+    const auto resume = [this] {
+        if (!settings_.SLDocked) UnDockSysLog(isVisible() && !isMinimized());
+        if (settings_.SLActive) ActivateSysLog();
+    };
+    logOff_ = new app::LogOff({save, resume}, this);
 }
 
 void TForm1::BuildAboutPage() {

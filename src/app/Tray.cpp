@@ -1,13 +1,16 @@
 #include "Tray.h"
 
+#include <QGuiApplication>
 #include <QIcon>
 #include <QSystemTrayIcon>
 
 namespace app {
 
 bool Tray::Add(const QIcon& icon) {
-    // A shell restarting later does not bring the icon back; it is added once.
-    if (icon_ != nullptr || !QSystemTrayIcon::isSystemTrayAvailable()) return Present();
+    // On X11 Qt docks a shown icon as soon as a tray appears (a panel that starts after the
+    // program, or restarts); elsewhere a desktop without a tray now gets none.
+    const bool waits = QGuiApplication::platformName() == QLatin1String("xcb");
+    if (icon_ != nullptr || (!QSystemTrayIcon::isSystemTrayAvailable() && !waits)) return Present();
     icon_ = new QSystemTrayIcon(icon, this);
     icon_->setToolTip(QString::fromLatin1(TrayTip));
     // Trigger is the left button; the context (right) button, double and middle clicks do
@@ -16,7 +19,11 @@ bool Tray::Add(const QIcon& icon) {
         if (r == QSystemTrayIcon::Trigger) emit ActivationRequested();
     });
     icon_->show();
-    return true;
+    return Present();
+}
+
+bool Tray::Present() const {
+    return icon_ != nullptr && QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void Tray::Remove() {

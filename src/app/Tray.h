@@ -1,6 +1,6 @@
 // The notification-area icon. A small wrapper around QSystemTrayIcon that reports a left press as
-// "activation requested" and ignores every other event; where the desktop offers no tray it is
-// simply absent, and the window must then never hide itself behind it.
+// "activation requested" and ignores every other event; while the desktop offers no tray it is
+// absent, and the window must then never hide itself behind it.
 #pragma once
 
 #include <QObject>
@@ -19,10 +19,11 @@ class Tray final : public QObject {
 public:
     using QObject::QObject;
 
-    // Shows the icon with TrayTip; false, and no icon, when the desktop has no tray.
+    // Shows the icon with TrayTip; false while the desktop has no tray.
     bool Add(const QIcon& icon);
     void Remove();
-    [[nodiscard]] bool Present() const { return icon_ != nullptr; }
+    // The icon is in a tray now.
+    [[nodiscard]] bool Present() const;
     // A desktop notification from the icon; nothing without one.
     void Notify(const QString& title, const QString& text);
 

@@ -4,6 +4,7 @@
 #include "Artwork.h"
 #include "Dialogs.h"
 #include "HistoryStore.h"
+#include "LogOff.h"
 #include "Seams.h"
 #include "SessionEnd.h"
 #include "SingleInstance.h"
@@ -115,21 +116,16 @@ int main(int argc, char** argv) {
 
     // Caught before the window starts its syslog server and fetches, so a signal never kills the
     // program unsaved. One that comes while the window is still being built (waiting in a
-    // start-up message box, say) ends that wait, and the program ends once the window is built.
+    // start-up message box, say) ends that box and keeps others from opening, and the program
+    // ends once the window is built; a save request alone then waits for the window.
     app::SessionEnd session;
     TForm1* window = nullptr;
     bool endOnceBuilt = false;
     QObject::connect(&session, &app::SessionEnd::Ending, qApp, [&window, &endOnceBuilt](bool quit) {
-        if (window == nullptr) {
-            if (quit) {
-                endOnceBuilt = true;
-                QCoreApplication::exit(0); // leaves any nested event loop of the start-up
-            }
-            return;
-        }
-        // A signal ends the program once saved; the session manager only asks to save.
-        window->WMQueryEndSession();
-        if (quit) QApplication::quit();
+        if (window != nullptr) return window->LogOff().End(quit);
+        if (!quit) return;
+        endOnceBuilt = true;
+        app::Modal::EndAll();
     });
     session.Listen();
 
@@ -141,9 +137,11 @@ int main(int argc, char** argv) {
     TForm1 form({clock, sounds, cursor, messages, saveDialog, static_cast<uint16_t>(port)});
     window = &form;
     if (endOnceBuilt) {
-        form.WMQueryEndSession();
+        form.LogOff().End(true);
         return 0;
     }
+    QObject::connect(&form.LogOff(), &app::LogOff::Finished, qApp, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     if (form.ShowOnStart()) form.show(); // minimised already when asked to start so
     QObject::connect(&instance, &app::SingleInstance::Activated, &form, &TForm1::TrayIconCallBack);
     return QApplication::exec();

@@ -1,8 +1,10 @@
 // The syslog page and the floating window, with a real sender on loopback: the Options toggles,
 // docking both ways with lines arriving in between, the file-error dialog, the bind failure, a
-// close while undocked, and the end of the session: SIGTERM and SIGHUP to the real program, a
-// log-off the desktop cancels; a full disk under the log file, a settings file that cannot be
+// close while undocked, and the end of the session: SIGTERM and SIGHUP to the real program, one
+// while a dialog is open, the closing line before the settings, a log-off that goes on or is
+// cancelled after the save request; a full disk under the log file, a settings file that cannot be
 // written at close, a second start.
+#include "LogOff.h"
 #include "Main.h"
 #include "Process.h"
 #include "RollOverBtn.h"
@@ -36,6 +38,8 @@ struct Window : app::MessageBoxes {
     testing_seams::RecordingSounds sounds;
     core::NullCursor cursor;
     QStringList errors;
+    app::CriticalMessageBoxes boxes; // once realBoxes is set
+    bool realBoxes = false;
     app::SaveDialog dialog;
     uint16_t port;
     UdpSender sender;
@@ -48,12 +52,19 @@ struct Window : app::MessageBoxes {
             std::make_unique<TForm1>(app::WindowSeams{clock, sounds, cursor, *this, dialog, port});
         form->show();
     }
-    void Error(QWidget*, const QString& text) override { errors.append(text); }
-    // The one log view, on the page or in the floating window.
-    [[nodiscard]] QPlainTextEdit* memo() const {
-        return form->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+    void Error(QWidget* parent, const QString& text) override {
+        realBoxes ? boxes.Error(parent, text) : errors.append(text);
     }
-    [[nodiscard]] QStringList lines() const { return memo()->toPlainText().split('\n'); }
+    // The one log view, wherever it is; with `floating`, only while the floating window holds it.
+    [[nodiscard]] QPlainTextEdit* memo(bool floating = false) const {
+        auto* view = form->findChild<QPlainTextEdit*>(QStringLiteral("Memo1"));
+        if (floating && (form->Form2() == nullptr || !form->Form2()->isAncestorOf(view)))
+            return nullptr;
+        return view;
+    }
+    [[nodiscard]] QStringList lines(bool floating = false) const {
+        return memo(floating)->toPlainText().split('\n');
+    }
     [[nodiscard]] QString caption(bool floating = false) const {
         QWidget* owner = floating ? form->Form2() : form->Page(app::SyslogPageIndex);
         return owner->findChild<QLabel*>("Label13")->text();
@@ -81,6 +92,14 @@ QByteArray FileBytes(const QString& path) {
 
 QStringList FileLines(const QString& path) {
     return QFile::exists(path) ? QString::fromLatin1(FileBytes(path)).split("\r\n") : QStringList();
+}
+
+bool ClosedLast(const QStringList& lines) {
+    return lines.value(lines.size() - 2).startsWith("**** SysLog server disabled");
+}
+
+QVariant Saved(const char* name) {
+    return QSettings("Corvane", "LineScope").value(name);
 }
 
 } // namespace
@@ -255,20 +274,100 @@ private slots:
         }
     }
 
-    void cancelledLogOffThenClose() {
-        Window w({{"SLActive", 1},
-                  {"SLDocked", 0},
-                  {"SLFileOut", 1},
-                  {"SLFileDate", 0},
-                  {"SLFileName", path("cancel.log")}});
-        QVERIFY(w.form->WMQueryEndSession() && w.form->WMQueryEndSession());
-        QCOMPARE(w.form->Form2(), nullptr);
-        // The program runs on: the view is back on its page, and undocking makes a new window.
-        w.click("SysLogBtnUnDock");
-        QVERIFY(w.form->Form2()->isVisible());
-        w.form->close();
-        QCOMPARE(FileLines(path("cancel.log")).size(), 3);
-        QCOMPARE(QSettings("Corvane", "LineScope").value("SLDocked").toInt(), 0);
+    // Each kind of dialog a log-off can interrupt: it is ended as no answer, and the window is
+    // saved and freed once its loop has unwound; no setting changes.
+    void logOffWithADialogOpen() {
+        using Open = std::function<void(Window&, const QString&)>;
+        const std::pair<const char*, Open> kinds[] = {
+            {"floating save", [](Window& w, auto&) { w.click("tRollOverBtn2"); }},
+            {"docked save", [](Window& w, auto&) { w.click("SysLogBtnSave"); }},
+            {"file chooser", [](Window& w, auto&) { w.click("OptionsBtnSysLogFile"); }},
+            {"graph", [](Window& w, auto&) { w.click("GraphsBtnSave"); }},
+            {"table",
+             [](Window& w, auto&) {
+                 w.click("TableBtnEvents");
+                 w.click("TableBtnSave");
+             }},
+            {"message box", [](Window& w, auto&) { w.form->HistoryProblem("problem"); }},
+            {"file error", [](Window& w, const QString& log) {
+                 QVERIFY(QFile::remove(log) && QDir().mkdir(log));
+                 w.form->AddSysLogEntry("line", true, true);
+             }}};
+        for (const auto& [kind, open] : kinds) {
+            const QString log = path(kind);
+            Window w({{"SLActive", 1},
+                      {"SLDocked", 0},
+                      {"SLFileOut", 1},
+                      {"SLFileDate", 0},
+                      {"SLFileName", log}});
+            w.realBoxes = true;
+            QSignalSpy finished(&w.form->LogOff(), &app::LogOff::Finished);
+            int seen = 0;
+            QTimer poll;
+            connect(&poll, &QTimer::timeout, [&] {
+                if (QApplication::activeModalWidget() == nullptr) return;
+                if (seen++ == 0) w.form->LogOff().End(true);
+                if (seen == 50) QApplication::activeModalWidget()->close(); // fail, not hang
+            });
+            poll.start(10);
+            open(w, log);
+            QTRY_COMPARE(finished.size(), 1);
+            QVERIFY2(seen == 1 && w.form->Form2() == nullptr, kind);
+            QCOMPARE(Saved("SLFileName").toString() + Saved("SLFileOut").toString(), log + "1");
+            QVERIFY2(QFileInfo(log).isDir() || ClosedLast(FileLines(log)), kind);
+        }
+    }
+
+    // The closing line is written before the settings: at close a path chosen for it is saved;
+    // at log-off nobody is asked, and file output stays on.
+    void closingLineBeforeTheSettings() {
+        for (bool logOff : {false, true}) {
+            Window w({{"SLActive", 1},
+                      {"SLFileOut", 1},
+                      {"SLFileDate", 0},
+                      {"SLFileName", path("first.log")}});
+            w.form->settings().SLFileName = path("no/such.log");
+            w.dialog.SetAnswerer([this](const auto&, QString&) { return path("chosen.log"); });
+            logOff ? w.form->LogOff().End(true) : void(w.form->close());
+            QCOMPARE(Saved("SLFileName").toString(), path(logOff ? "no/such.log" : "chosen.log"));
+            QCOMPARE(Saved("SLFileOut").toInt() + w.dialog.TimesShown(), logOff ? 1 : 2);
+        }
+    }
+
+    // After the save request the log-off goes on (a signal), or is cancelled: the first input,
+    // or the time passing. Cancelled, the program is whole again, and a close saves a change.
+    void saveRequestThenEndOrCancel() {
+        for (const char* next : {"signal", "input", "time"}) {
+            const QString log = path(next);
+            Window w({{"SLActive", 1},
+                      {"SLDocked", 0},
+                      {"SLFileOut", 1},
+                      {"SLFileDate", 0},
+                      {"SLFileName", log}});
+            w.form->AddSysLogEntry("before", true, false);
+            w.form->LogOff().SetResumeAfter(std::chrono::milliseconds(*next == 'i' ? 60000 : 50));
+            QSignalSpy finished(&w.form->LogOff(), &app::LogOff::Finished);
+            QVERIFY(w.form->WMQueryEndSession() && w.form->Form2() == nullptr);
+            QCOMPARE(w.lines().value(1), "before"); // back on the page with the window gone
+            w.form->MenuBtnOptionsClick();
+            auto* beep = w.form->findChild<widgets::tRollOverBtn*>("OptionsBtnSLBeep");
+            if (*next == 's') {
+                w.form->LogOff().End(true);
+                QTest::qWait(300); // past the time that would resume it
+                QVERIFY(finished.size() == 1 && w.form->Form2() == nullptr);
+                QVERIFY(!w.form->SysLogServer().Active() && ClosedLast(FileLines(log)));
+                QCOMPARE(FileLines(log).size(), 3);
+                continue;
+            }
+            if (*next == 'i') QTest::mouseClick(beep, Qt::LeftButton);
+            QTRY_VERIFY(w.form->SysLogServer().Active());
+            if (*next == 't') QTest::mouseClick(beep, Qt::LeftButton);
+            QVERIFY(w.form->Form2()->isVisible() && w.lines(true).contains("before"));
+            w.form->close();
+            QCOMPARE(Saved("SLBeep").toInt() + Saved("SLDocked").toInt(), 1);
+            QVERIFY(ClosedLast(FileLines(log)) && FileLines(log).size() == 5);
+            QVERIFY(finished.isEmpty());
+        }
     }
 };
 
