@@ -249,6 +249,9 @@ TEST_F(WebServerTest, RefusesOtherHostsMethodsPathsAndParameters) {
     Start();
     const QByteArray port = QByteArray::number(server->port);
     EXPECT_EQ(Exchange("127.0.0.1", server->port, Request("/", "localhost:" + port)).status, 200);
+    EXPECT_EQ(
+        Exchange("127.0.0.1", server->port, "GET / HTTP/1.1\r\nhOST: " + host + "\r\n\r\n").status,
+        200);
     for (const QByteArray& h : QByteArrayList{"evil.example", "evil.example:" + port,
                                               "127.0.0.1:" + QByteArray::number(server->port + 1),
                                               "127.0.0.2", "[::1]"}) {
