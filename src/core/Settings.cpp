@@ -97,8 +97,10 @@ constexpr SettingInfo kTable[] = {
     {"GraphSpan", &Settings::GraphSpan, HistoryView},
     {"UsageCapGB", &Settings::UsageCapGB, NotNegative},
     {"UsageCapDay", &Settings::UsageCapDay, DayOfMonth},
+    // Checked where it is used, which can say what is wrong with it.
+    {"ServiceListen", &Settings::ServiceListen},
 };
-static_assert(std::size(kTable) == OriginalSettingsCount + 8);
+static_assert(std::size(kTable) == OriginalSettingsCount + 9);
 
 // An integer as stored: a number (the registry's DWORD), or text holding only a decimal number
 // (the Linux file, where everything is text).

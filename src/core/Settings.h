@@ -1,6 +1,7 @@
 // The settings record: its values with their store names, types and defaults, kept in one table so
 // that reading, writing and defaults are loops, never copies per value. The first 32 are the
-// original ones; the line history's and the usage allowance's keys follow them, in store order.
+// original ones; the line history's, the usage allowance's and the service's keys follow them,
+// in store order.
 #pragma once
 
 #include <QString>
@@ -59,6 +60,9 @@ struct Settings {
     // (1 to 31; in a shorter month its last day).
     int32_t UsageCapGB = 0;
     int32_t UsageCapDay = 1;
+    // Where the service's web page and metrics listen: ADDRESS:PORT, IPv6 in brackets. Any
+    // address but 127.0.0.1 and [::1] needs the token kept in a file of its own.
+    QString ServiceListen = QStringLiteral("127.0.0.1:8514");
 
     Settings();
 };

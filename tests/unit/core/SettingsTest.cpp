@@ -69,7 +69,7 @@ TEST_F(SettingsStoreTest, FirstStartWritesAllDefaultsInOrderAsPlainText) {
                        "GraphStair=0 GraphOutValue=0 GraphOutPoint=0 GraphInValue=0 "
                        "GraphInPoint=0 GraphScale=0 HistoryInt=60 HistorySnrMin=30 "
                        "HistoryEsBurst=10 HistoryNotify=1 GraphShow=0 GraphSpan=1 UsageCapGB=0 "
-                       "UsageCapDay=1 ");
+                       "UsageCapDay=1 ServiceListen=127.0.0.1:8514 ");
     // Numbers and text a person can read and edit, no @Variant blobs.
     const std::string text = ReadAll(path).toStdString();
     for (const std::string& v : Values(settings))
