@@ -1,6 +1,6 @@
 #include "HistorySynth.h"
 
-#include "Usage.h"
+#include "core/Usage.h"
 
 #include <QDateTime>
 #include <algorithm>

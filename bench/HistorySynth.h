@@ -5,7 +5,7 @@
 // drop the 64-bit counters, and tell the volumes a correct reading finds per day.
 #pragma once
 
-#include "HistoryStore.h"
+#include "core/HistoryStore.h"
 
 #include <QDate>
 #include <cstdint>

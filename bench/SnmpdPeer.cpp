@@ -1,6 +1,6 @@
 #include "SnmpdPeer.h"
 
-#include "Transport.h"
+#include "snmp/Transport.h"
 
 #include <filesystem>
 #include <fstream>

@@ -7,7 +7,7 @@
 //             snmpwalk gives its start-up cost)
 // A summary with the ratios follows the table.
 #include "SnmpdPeer.h"
-#include "Transport.h"
+#include "snmp/Transport.h"
 
 #include <arpa/inet.h>
 #include <benchmark/benchmark.h>

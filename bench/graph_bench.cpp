@@ -4,9 +4,9 @@
 // and the rate arithmetic) next to the bare pair of gets it is built on, both answered by a private
 // snmpd on loopback.
 #include "SnmpdPeer.h"
-#include "TrafficChart.h"
-#include "TrafficSampler.h"
-#include "Transport.h"
+#include "core/TrafficSampler.h"
+#include "snmp/Transport.h"
+#include "widgets/TrafficChart.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>

@@ -3,9 +3,9 @@
 // file size and the time the 30-day and 1-year views take at 600 buckets, and the usage and
 // line report queries over it. Goals: under 100 MB, under 50 ms per view and per query.
 #include "HistorySynth.h"
-#include "HistoryWriter.h"
-#include "LineReport.h"
-#include "Usage.h"
+#include "core/HistoryWriter.h"
+#include "core/LineReport.h"
+#include "core/Usage.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -4,8 +4,8 @@
 // takes, which the window used to wait for. On a synthetic year of minute samples (written
 // first, about a minute); `linescope_history_view_bench FILE` keeps it in FILE for the next run.
 #include "HistorySynth.h"
-#include "HistoryView.h"
-#include "TrafficChart.h"
+#include "app/HistoryView.h"
+#include "widgets/TrafficChart.h"
 
 #include <QApplication>
 #include <QDateTime>

@@ -3,8 +3,8 @@
 // most objects come back as exceptions), both on loopback; beside each, the floor under it: the
 // same one request sent and answered, nothing parsed or compared. A summary gives the ratios.
 #include "Agents.h"
-#include "HistoryRecorder.h"
 #include "SnmpdPeer.h"
+#include "core/HistoryRecorder.h"
 
 #include <benchmark/benchmark.h>
 #include <chrono>

@@ -2,7 +2,7 @@
 // twin for high-DPI screens; widgets::LoadArtwork() picks it.
 #pragma once
 
-#include "ImageList.h"
+#include "widgets/ImageList.h"
 
 #include <QIcon>
 

@@ -1,6 +1,6 @@
 #include "HistoryView.h"
 
-#include "TrafficChart.h"
+#include "widgets/TrafficChart.h"
 
 #include <QFont>
 #include <QFontMetrics>

@@ -5,7 +5,7 @@
 // view takes longer to read than a frame lasts.
 #pragma once
 
-#include "HistoryStore.h"
+#include "core/HistoryStore.h"
 
 #include <QColor>
 #include <QDateTime>

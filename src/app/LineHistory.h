@@ -4,8 +4,8 @@
 // events belongs to the window.
 #pragma once
 
-#include "HistoryRecorder.h"
-#include "HistoryWriter.h"
+#include "core/HistoryRecorder.h"
+#include "core/HistoryWriter.h"
 
 #include <QObject>
 #include <QString>

@@ -12,16 +12,16 @@
 #pragma once
 
 #include "Dialogs.h"
-#include "History.h"
-#include "HistoryStore.h"
 #include "PageLayout.h"
-#include "RouterQuery.h"
-#include "Seams.h"
-#include "Settings.h"
-#include "Statistics.h"
-#include "SysLog.h"
 #include "SysLogView.h"
-#include "TrafficSampler.h"
+#include "core/History.h"
+#include "core/HistoryStore.h"
+#include "core/RouterQuery.h"
+#include "core/Seams.h"
+#include "core/Settings.h"
+#include "core/Statistics.h"
+#include "core/SysLog.h"
+#include "core/TrafficSampler.h"
 
 #include <QHash>
 #include <QStringList>

@@ -1,8 +1,8 @@
 // Binds the core's value arrays to the cells of the data pages, and the data pages' handlers.
 #include "HistoryView.h"
 #include "Main.h"
-#include "RazCell.h"
-#include "RollOverBtn.h"
+#include "widgets/RazCell.h"
+#include "widgets/RollOverBtn.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -2,13 +2,13 @@
 // the radio-style button groups, hints and the auto-refresh timer.
 #include "Artwork.h"
 #include "HistoryView.h"
-#include "ImageList.h"
 #include "LineHistory.h"
 #include "LogOff.h"
 #include "Main.h"
 #include "Panel.h"
-#include "RazCell.h"
-#include "RollOverBtn.h"
+#include "widgets/ImageList.h"
+#include "widgets/RazCell.h"
+#include "widgets/RollOverBtn.h"
 
 #include <QApplication>
 #include <QCloseEvent>

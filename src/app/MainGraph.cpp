@@ -5,8 +5,8 @@
 // own in the live chart's place, so the live one samples on untouched underneath.
 #include "HistoryView.h"
 #include "Main.h"
-#include "RollOverBtn.h"
-#include "TrafficChart.h"
+#include "widgets/RollOverBtn.h"
+#include "widgets/TrafficChart.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -2,8 +2,8 @@
 // the events told in the log and on the desktop.
 #include "LineHistory.h"
 #include "Main.h"
-#include "SysLog.h"
 #include "Tray.h"
+#include "core/SysLog.h"
 
 void TForm1::BuildHistory() {
     history_ = new app::LineHistory(query_, stats_, settings_, seams_.clock, {}, this);

@@ -2,8 +2,8 @@
 // interval and the syslog file. Changes act at once; they reach the store when the program ends.
 #include "LineHistory.h"
 #include "Main.h"
-#include "RazCell.h"
-#include "RollOverBtn.h"
+#include "widgets/RazCell.h"
+#include "widgets/RollOverBtn.h"
 
 #include <QLineEdit>
 #include <QRegularExpressionValidator>

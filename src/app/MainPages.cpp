@@ -1,10 +1,10 @@
 // Builds the thirteen pages from the layout tables and wires the pages' buttons to their
 // handlers.
-#include "ImageList.h"
 #include "Main.h"
 #include "Panel.h"
-#include "RazCell.h"
-#include "RollOverBtn.h"
+#include "widgets/ImageList.h"
+#include "widgets/RazCell.h"
+#include "widgets/RollOverBtn.h"
 
 #include <QFrame>
 #include <QLabel>

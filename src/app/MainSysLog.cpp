@@ -1,11 +1,11 @@
 // The syslog side of the main window: the SysLog page's log view, the floating window it can move
 // into, and the handlers that switch the server and write its lines. The server itself, the line
 // rules and the log file are in the core (SysLog.h); these stay short delegations.
-#include "ImageList.h"
 #include "Main.h"
-#include "RollOverBtn.h"
-#include "SysLog.h"
 #include "SysLogWin.h"
+#include "core/SysLog.h"
+#include "widgets/ImageList.h"
+#include "widgets/RollOverBtn.h"
 
 #include <QFile>
 #include <QGuiApplication>

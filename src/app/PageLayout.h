@@ -2,7 +2,7 @@
 // and each control carries its designer name as objectName so code and tests find it by name.
 #pragma once
 
-#include "MIBConstants.h"
+#include "mib/MIBConstants.h"
 
 #include <span>
 #include <string_view>

@@ -1,8 +1,8 @@
 #include "SysLogView.h"
 
 #include "Panel.h"
-#include "RollOverBtn.h"
-#include "SysLog.h"
+#include "core/SysLog.h"
+#include "widgets/RollOverBtn.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

@@ -1,7 +1,7 @@
 #include "SysLogWin.h"
 
 #include "Panel.h"
-#include "RollOverBtn.h"
+#include "widgets/RollOverBtn.h"
 
 #include <QCloseEvent>
 

@@ -3,12 +3,12 @@
 
 #include "Artwork.h"
 #include "Dialogs.h"
-#include "HistoryStore.h"
 #include "LogOff.h"
-#include "Seams.h"
 #include "SessionEnd.h"
 #include "SingleInstance.h"
-#include "Usage.h"
+#include "core/HistoryStore.h"
+#include "core/Seams.h"
+#include "core/Usage.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -2,7 +2,7 @@
 // Pure functions; the decimal separator is that of QLocale() (the default locale).
 #pragma once
 
-#include "Codec.h"
+#include "snmp/Codec.h"
 
 #include <cstdint>
 #include <stdexcept>

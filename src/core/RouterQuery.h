@@ -8,10 +8,10 @@
 // failure text, the error sound) and nothing more is sent until the next identity check passes.
 #pragma once
 
-#include "MIBConstants.h"
 #include "Seams.h"
 #include "Settings.h"
-#include "Transport.h"
+#include "mib/MIBConstants.h"
+#include "snmp/Transport.h"
 
 #include <QString>
 #include <optional>

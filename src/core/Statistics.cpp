@@ -1,6 +1,6 @@
 #include "Statistics.h"
 
-#include "Transport.h"
+#include "snmp/Transport.h"
 
 #include <QLocale>
 #include <algorithm>

@@ -8,11 +8,11 @@
 #pragma once
 
 #include "Formatters.h"
-#include "MIBConstants.h"
 #include "RouterQuery.h"
 #include "Seams.h"
 #include "Settings.h"
 #include "TableLayout.h"
+#include "mib/MIBConstants.h"
 
 #include <QString>
 #include <array>

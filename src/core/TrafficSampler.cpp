@@ -1,6 +1,6 @@
 #include "TrafficSampler.h"
 
-#include "Codec.h"
+#include "snmp/Codec.h"
 
 #include <limits>
 

@@ -4,7 +4,7 @@
 // other translation units may read the tables during their own static initialisation.
 #include "MIBConstants.h"
 
-#include "Codec.h"
+#include "snmp/Codec.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 #include "WebPages.h"
 
-#include "Formatters.h"
-#include "HistoryStore.h"
-#include "MIBConstants.h"
-#include "Usage.h"
+#include "core/Formatters.h"
+#include "core/HistoryStore.h"
+#include "core/Usage.h"
+#include "mib/MIBConstants.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -2,7 +2,7 @@
 // from its recorder and syslog server; a request only reads it, so no request sends SNMP.
 #pragma once
 
-#include "History.h"
+#include "core/History.h"
 
 #include <QByteArray>
 #include <QSize>

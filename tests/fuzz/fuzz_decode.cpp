@@ -1,7 +1,7 @@
 // Any datagram: Decode must stay inside it and add nothing when it refuses; whatever it accepts
 // must encode to a frame that decodes again to the same header and varbinds, and encodes again
 // to the same bytes.
-#include "Codec.h"
+#include "snmp/Codec.h"
 
 #include <cstddef>
 #include <cstdint>

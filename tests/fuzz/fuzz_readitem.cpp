@@ -1,6 +1,6 @@
 // The item-level readers on arbitrary octets: every read stays inside the buffer, moves forward
 // or stops, and OID texts survive a trip through their encoding.
-#include "Codec.h"
+#include "snmp/Codec.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // libFuzzer target: any datagram becomes one line without a line feed, never longer than the
 // receive buffer plus the sender prefix, and with both options off a prefix of the datagram.
-#include "SysLogLine.h"
+#include "core/SysLogLine.h"
 
 #include <cstdlib>
 

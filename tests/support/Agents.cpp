@@ -1,6 +1,6 @@
 #include "Agents.h"
 
-#include "Transport.h"
+#include "snmp/Transport.h"
 
 #include <cstdlib>
 #include <memory>

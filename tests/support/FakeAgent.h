@@ -6,7 +6,7 @@
 // so a test can silence a live simulated router mid-run and count what the program sends.
 #pragma once
 
-#include "Codec.h"
+#include "snmp/Codec.h"
 
 #include <atomic>
 #include <cstdint>

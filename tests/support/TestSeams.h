@@ -2,7 +2,7 @@
 // a cursor that only count what the code asked of them.
 #pragma once
 
-#include "Seams.h"
+#include "core/Seams.h"
 
 #include <QDate>
 #include <QDateTime>

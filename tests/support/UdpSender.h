@@ -1,7 +1,7 @@
 // A plain UDP sender on 127.0.0.1, the simplest syslog client there is.
 #pragma once
 
-#include "UdpSocket.h"
+#include "snmp/UdpSocket.h"
 
 #include <arpa/inet.h>
 

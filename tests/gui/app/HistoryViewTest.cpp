@@ -1,13 +1,13 @@
 // The Graph page's history views and the Tables page's line events, from a seeded history
 // database: what each Show item and span puts in the chart, that the live chart comes back as it
 // was, the event table and its saved file, and the CSV export from the menu.
-#include "HistoryView.h"
+#include "app/HistoryView.h"
 
 #include "FakeAgent.h"
-#include "Main.h"
-#include "RollOverBtn.h"
 #include "TestSeams.h"
-#include "TrafficChart.h"
+#include "app/Main.h"
+#include "widgets/RollOverBtn.h"
+#include "widgets/TrafficChart.h"
 
 #include <QAction>
 #include <QDir>
@@ -52,7 +52,8 @@ void Seed(int64_t now) {
         if (i % 150 == 75)
             events.push_back({t, core::history::EventKind(1 + i % 5), QStringLiteral("Δ d")});
         for (int burst = 0; t == now - 86400 && burst < 60; ++burst) // a bad minute
-            events.push_back({t - burst, core::history::EventKind::ErrorBurst, QStringLiteral("ES")});
+            events.push_back(
+                {t - burst, core::history::EventKind::ErrorBurst, QStringLiteral("ES")});
         QVERIFY2(store.Add(s, events), qPrintable(store.Problem()));
     };
     for (int day = 365; day > 2; --day)

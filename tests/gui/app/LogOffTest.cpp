@@ -76,8 +76,11 @@ private slots:
             store.sync();
             QVERIFY(store.contains("WinX"));
             QCOMPARE(store.value("SLDocked").toInt(), 0);
+            // A server that could not bind never ran, so it has no closing line either.
             const QStringList lines = FileLines(log);
-            QVERIFY2(lines.value(lines.size() - 2).startsWith("**** SysLog server disabled"),
+            QVERIFY2(startUp
+                         ? lines.join("").isEmpty()
+                         : lines.value(lines.size() - 2).startsWith("**** SysLog server disabled"),
                      qPrintable(lines.join('|')));
         }
         ::close(socket);

@@ -4,14 +4,14 @@
 // auto-refresh of the General page.
 #include "Agents.h"
 #include "FakeAgent.h"
-#include "LineHistory.h"
-#include "Main.h"
-#include "RazCell.h"
-#include "RollOverBtn.h"
-#include "SysLogWin.h"
 #include "TestSeams.h"
-#include "TrafficChart.h"
-#include "Transport.h"
+#include "app/LineHistory.h"
+#include "app/Main.h"
+#include "app/SysLogWin.h"
+#include "snmp/Transport.h"
+#include "widgets/RazCell.h"
+#include "widgets/RollOverBtn.h"
+#include "widgets/TrafficChart.h"
 
 #include <QDesktopServices>
 #include <QDir>

@@ -2,10 +2,10 @@
 // with-window-manager), where a frame has a title bar and states change as a desktop's do: the
 // window comes back to the same place after maximised closes, and a close while minimised from
 // maximised is stored as minimised.
-#include "Main.h"
-#include "RollOverBtn.h"
-#include "SysLogWin.h"
 #include "TestSeams.h"
+#include "app/Main.h"
+#include "app/SysLogWin.h"
+#include "widgets/RollOverBtn.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -4,14 +4,14 @@
 // while a dialog is open, the closing line before the settings, a log-off that goes on or is
 // cancelled after the save request; a full disk under the log file, a settings file that cannot be
 // written at close, a second start.
-#include "LogOff.h"
-#include "Main.h"
 #include "Process.h"
-#include "RollOverBtn.h"
-#include "SingleInstance.h"
-#include "SysLogWin.h"
 #include "TestSeams.h"
 #include "UdpSender.h"
+#include "app/LogOff.h"
+#include "app/Main.h"
+#include "app/SingleInstance.h"
+#include "app/SysLogWin.h"
+#include "widgets/RollOverBtn.h"
 
 #include <QLabel>
 #include <QPlainTextEdit>

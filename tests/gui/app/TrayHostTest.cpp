@@ -1,10 +1,10 @@
 // The tray icon in a real tray host (trayer on Xvfb, set up by with-tray-host --late), clicked with
 // real X events: a tray host that starts after the program, its tip, a left press that restores,
 // a right press that does nothing, and minimising with MinTray that hides both windows behind it.
-#include "Main.h"
-#include "SysLogWin.h"
 #include "TestSeams.h"
-#include "Tray.h"
+#include "app/Main.h"
+#include "app/SysLogWin.h"
+#include "app/Tray.h"
 
 #include <QApplication>
 #include <QProcess>

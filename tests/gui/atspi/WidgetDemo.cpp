@@ -3,10 +3,10 @@
 //
 // Menu buttons form a radio group, toggles flip, every click is reported on stdout as
 // "clicked <objectName>" and shown in the "Last click" cell.
-#include "Artwork.h"
-#include "ImageList.h"
-#include "RazCell.h"
-#include "RollOverBtn.h"
+#include "app/Artwork.h"
+#include "widgets/ImageList.h"
+#include "widgets/RazCell.h"
+#include "widgets/RollOverBtn.h"
 
 #include <QApplication>
 #include <QLabel>

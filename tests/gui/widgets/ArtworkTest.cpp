@@ -1,9 +1,9 @@
 // Drawing at the screen's device pixel ratio. Built twice: at scale 1 and with
 // QT_SCALE_FACTOR=2, where the artwork's "@2x" twins must be picked.
-#include "Artwork.h"
+#include "app/Artwork.h"
 
-#include "RazCell.h"
-#include "RollOverBtn.h"
+#include "widgets/RazCell.h"
+#include "widgets/RollOverBtn.h"
 
 #include <QGuiApplication>
 #include <QTest>

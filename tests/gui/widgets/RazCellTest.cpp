@@ -1,4 +1,4 @@
-#include "RazCell.h"
+#include "widgets/RazCell.h"
 
 #include "PaintCounter.h"
 

@@ -1,7 +1,7 @@
-#include "RollOverBtn.h"
+#include "widgets/RollOverBtn.h"
 
-#include "ImageList.h"
 #include "PaintCounter.h"
+#include "widgets/ImageList.h"
 
 #include <QAccessible>
 #include <QSignalSpy>

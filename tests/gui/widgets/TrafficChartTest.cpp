@@ -1,6 +1,6 @@
 // The traffic chart drawn offscreen: what the image shows for each view option, and what a
 // screen reader is told.
-#include "TrafficChart.h"
+#include "widgets/TrafficChart.h"
 
 #include <QtTest>
 

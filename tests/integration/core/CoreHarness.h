@@ -1,9 +1,9 @@
 // What the core tests share: a query and statistics over recording seams, aimed at one agent.
 #pragma once
 
-#include "RouterQuery.h"
-#include "Statistics.h"
 #include "TestSeams.h"
+#include "core/RouterQuery.h"
+#include "core/Statistics.h"
 
 #include <QLocale>
 #include <string>

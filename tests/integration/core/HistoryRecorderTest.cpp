@@ -2,7 +2,7 @@
 // request, split or trimmed as the agent demands, each event of the moving line once, its
 // absent objects left missing, the lost-router rule; and the event edges the moving line does
 // not walk.
-#include "HistoryRecorder.h"
+#include "core/HistoryRecorder.h"
 
 #include "Agents.h"
 #include "CoreHarness.h"

@@ -2,7 +2,7 @@
 // follow from its time alone, so a half-written row or a stray event shows.
 #pragma once
 
-#include "History.h"
+#include "core/History.h"
 
 namespace loop {
 

@@ -3,7 +3,7 @@
 #include "Agents.h"
 #include "CoreHarness.h"
 #include "FakeAgent.h"
-#include "Transport.h"
+#include "snmp/Transport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The syslog server against real senders on loopback (plain UDP sockets and util-linux logger):
 // the line rules with the arrival beep, the dated file name, and bursts of 20,000 datagrams.
 #include "Process.h"
-#include "SysLog.h"
-#include "SysLogLine.h"
 #include "TestSeams.h"
 #include "UdpSender.h"
-#include "UdpSocket.h"
+#include "core/SysLog.h"
+#include "core/SysLogLine.h"
+#include "snmp/UdpSocket.h"
 
 #include <QCoreApplication>
 #include <QFile>

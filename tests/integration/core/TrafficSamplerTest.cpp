@@ -1,7 +1,7 @@
 // The traffic sampler: its arithmetic and labels as tables, then against the simulated router
 // (whose counters grow every second) and the scripted agent for counters that go backwards, reads
 // that go unanswered and a router that goes away.
-#include "TrafficSampler.h"
+#include "core/TrafficSampler.h"
 
 #include "Agents.h"
 #include "CoreHarness.h"

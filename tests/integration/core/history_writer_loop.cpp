@@ -1,8 +1,8 @@
 // history_writer_loop FILE START STEP [COUNT]: posts samples timed START, START + STEP, ...
 // through the history writer: COUNT of them at once and ends, or each once the one before is
 // stored, forever.
-#include "HistoryWriter.h"
 #include "HistoryWriterLoop.h"
+#include "core/HistoryWriter.h"
 
 #include <QCoreApplication>
 #include <cstdio>

@@ -2,12 +2,12 @@
 // synthetic history; what reaches it beyond 127.0.0.1 (the token, on 127.0.0.2) and what never
 // does (another Host, other methods and paths, bad parameters, a 1 MB URL); the caps on
 // connections and their idle timeout; the listening setting and the token file.
-#include "WebServer.h"
+#include "service/WebServer.h"
 
-#include "Formatters.h"
-#include "HistoryStore.h"
 #include "HistorySynth.h"
-#include "WebPages.h"
+#include "core/Formatters.h"
+#include "core/HistoryStore.h"
+#include "service/WebPages.h"
 
 #include <QCoreApplication>
 #include <QCryptographicHash>

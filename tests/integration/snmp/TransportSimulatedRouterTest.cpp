@@ -2,7 +2,7 @@
 // value type, GetNext across gaps and the end of the view, and table walks. Expected values:
 // tests/agent/README.md.
 #include "Agents.h"
-#include "Transport.h"
+#include "snmp/Transport.h"
 
 #include <chrono>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // the error replies a standard agent gives to refused writes (which the plain set still reports as
 // sent), and live replies decoded the same way net-snmp's own snmpget reads them.
 #include "Agents.h"
-#include "Transport.h"
+#include "snmp/Transport.h"
 
 #include <cstdio>
 #include <cstring>

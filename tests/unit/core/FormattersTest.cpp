@@ -1,4 +1,4 @@
-#include "Formatters.h"
+#include "core/Formatters.h"
 
 #include <QLocale>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "HistoryStore.h"
+#include "core/HistoryStore.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,5 +1,5 @@
 // Laying walked tables out as the Tables page's lines, and writing those lines to a file.
-#include "TableLayout.h"
+#include "core/TableLayout.h"
 
 #include <QDir>
 #include <QFile>

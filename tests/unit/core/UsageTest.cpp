@@ -1,11 +1,11 @@
 // The usage against the synthetic history's known volumes: days and months across router
 // restarts and 32-bit wraps, a gap unplaced and shown as one; the allowance's periods and its
 // notices through the writer, once a period across a reopen; the line report's days and rules.
-#include "Usage.h"
+#include "core/Usage.h"
 
 #include "HistorySynth.h"
-#include "HistoryWriter.h"
-#include "LineReport.h"
+#include "core/HistoryWriter.h"
+#include "core/LineReport.h"
 
 #include <QCoreApplication>
 #include <QDateTime>

@@ -1,5 +1,5 @@
 // Enumeration texts and the lookup that every page uses to show enumerated values.
-#include "MIBConstants.h"
+#include "mib/MIBConstants.h"
 
 #include <gtest/gtest.h>
 #include <span>

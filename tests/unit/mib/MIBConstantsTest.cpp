@@ -1,7 +1,7 @@
 // Dictionary rules no fetch against a router shows: the ATU-R rows mirror the ATU-C rows, and
 // the saved table headings keep their tabs and blanks byte for byte. Wrong, lost or doubled rows
 // are caught by the page tests, which read every row from the simulated router.
-#include "MIBConstants.h"
+#include "mib/MIBConstants.h"
 
 #include <gtest/gtest.h>
 #include <iterator>

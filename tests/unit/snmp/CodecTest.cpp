@@ -1,6 +1,6 @@
 // The BER codec: primitives, value texts, the messages it encodes and replies captured from real
 // agents.
-#include "Codec.h"
+#include "snmp/Codec.h"
 
 #include <cstdint>
 #include <filesystem>

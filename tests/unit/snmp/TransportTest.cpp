@@ -1,5 +1,5 @@
 // The request transport and the table walk against the scripted responder on loopback.
-#include "Transport.h"
+#include "snmp/Transport.h"
 
 #include "FakeAgent.h"
 
