@@ -3,13 +3,12 @@
 // close while undocked, and the end of the session: SIGTERM and SIGHUP to the real program, one
 // while a dialog is open, the closing line before the settings, a log-off that goes on or is
 // cancelled after the save request; a full disk under the log file, a settings file that cannot be
-// written at close, a second start.
+// written at close.
 #include "Process.h"
 #include "TestSeams.h"
 #include "UdpSender.h"
 #include "app/LogOff.h"
 #include "app/Main.h"
-#include "app/SingleInstance.h"
 #include "app/SysLogWin.h"
 #include "widgets/RollOverBtn.h"
 
@@ -205,21 +204,6 @@ private slots:
             QCOMPARE(FileLines(file), before);
             QVERIFY(Sh("mount -o remount,rw " + dir));
         }
-    }
-
-    void secondStartWakesTheFirst() {
-        app::SingleInstance first(dir_.path()), second(dir_.path());
-        QVERIFY(first.Claim() && !second.Claim());
-        // Spied on from before the event loop runs, in which the wake-up arrives.
-        QVERIFY(second.WakeRunning() && QSignalSpy(&first, &app::SingleInstance::Activated).wait());
-        // The real program: a second start wakes the first (so it runs) and ends at once.
-        ChildProcess one, two;
-        QVERIFY(one.Start({LINESCOPE_PROGRAM}));
-        QTRY_VERIFY_WITH_TIMEOUT(
-            QFile::exists(qEnvironmentVariable("XDG_RUNTIME_DIR") + "/linescope.socket"), 20000);
-        QVERIFY(two.Start({LINESCOPE_PROGRAM}));
-        QTRY_VERIFY_WITH_TIMEOUT(two.Exited(), 20000);
-        QCOMPARE(two.Stop(), 0);
     }
 
     void bindFailureLeavesTheServerOff() {
