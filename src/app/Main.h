@@ -13,7 +13,7 @@
 
 #include "Dialogs.h"
 #include "PageLayout.h"
-#include "SysLogView.h"
+#include "app/syslog/SysLogView.h"
 #include "core/History.h"
 #include "core/HistoryStore.h"
 #include "core/RouterQuery.h"

@@ -2,7 +2,7 @@
 // into, and the handlers that switch the server and write its lines. The server itself, the line
 // rules and the log file are in the core (SysLog.h); these stay short delegations.
 #include "Main.h"
-#include "SysLogWin.h"
+#include "app/syslog/SysLogWin.h"
 #include "core/SysLog.h"
 #include "widgets/ImageList.h"
 #include "widgets/RollOverBtn.h"

@@ -4,7 +4,7 @@
 #include "Artwork.h"
 #include "LogOff.h"
 #include "Main.h"
-#include "SysLogWin.h"
+#include "app/syslog/SysLogWin.h"
 #include "Tray.h"
 
 #include <QDesktopServices>

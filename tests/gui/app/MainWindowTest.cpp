@@ -7,7 +7,7 @@
 #include "TestSeams.h"
 #include "app/LineHistory.h"
 #include "app/Main.h"
-#include "app/SysLogWin.h"
+#include "app/syslog/SysLogWin.h"
 #include "snmp/Transport.h"
 #include "widgets/RazCell.h"
 #include "widgets/RollOverBtn.h"

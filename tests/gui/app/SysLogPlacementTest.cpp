@@ -4,7 +4,7 @@
 // maximised is stored as minimised.
 #include "TestSeams.h"
 #include "app/Main.h"
-#include "app/SysLogWin.h"
+#include "app/syslog/SysLogWin.h"
 #include "widgets/RollOverBtn.h"
 
 #include <QProcess>

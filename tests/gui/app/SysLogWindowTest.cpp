@@ -9,7 +9,7 @@
 #include "UdpSender.h"
 #include "app/LogOff.h"
 #include "app/Main.h"
-#include "app/SysLogWin.h"
+#include "app/syslog/SysLogWin.h"
 #include "widgets/RollOverBtn.h"
 
 #include <QLabel>

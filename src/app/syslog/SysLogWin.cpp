@@ -1,6 +1,6 @@
-#include "SysLogWin.h"
+#include "app/syslog/SysLogWin.h"
 
-#include "Panel.h"
+#include "app/Panel.h"
 #include "widgets/RollOverBtn.h"
 
 #include <QCloseEvent>

@@ -1,6 +1,6 @@
-#include "SysLogView.h"
+#include "app/syslog/SysLogView.h"
 
-#include "Panel.h"
+#include "app/Panel.h"
 #include "core/SysLog.h"
 #include "widgets/RollOverBtn.h"
 

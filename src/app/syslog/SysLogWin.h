@@ -2,7 +2,7 @@
 // window moves the view and the state caption in and out and keeps its placement.
 #pragma once
 
-#include "SysLogView.h"
+#include "app/syslog/SysLogView.h"
 
 #include <QRect>
 #include <QWidget>
