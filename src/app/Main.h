@@ -5,7 +5,7 @@
 // The window's code is split by subsystem: MainFrame.cpp (start-up, shut-down, menu, button
 // groups, hints, timer), MainPages.cpp (building the pages from their layout tables),
 // MainData.cpp (filling cells and the data pages' handlers), MainOptions.cpp (the Options page),
-// MainSysLog.cpp (the syslog server's page, its floating window and their handlers),
+// MainSysLog.cpp (the syslog handlers; the page, the floating window and their lines are syslog/),
 // MainGraph.cpp (the traffic graph, its sampling timer and its popup menu), MainTray.cpp (the tray
 // icon, minimising and restoring, the end of the session, the About page), MainHistory.cpp (the
 // line history's recorder and the events it tells).
@@ -13,7 +13,7 @@
 
 #include "Dialogs.h"
 #include "PageLayout.h"
-#include "app/syslog/SysLogView.h"
+#include "app/syslog/SysLogViewer.h"
 #include "core/History.h"
 #include "core/HistoryStore.h"
 #include "core/RouterQuery.h"
@@ -211,7 +211,7 @@ public:
     // The floating window closed: the view, its lines and the caption come back to the page.
     void DockSysLog();
     [[nodiscard]] core::SysLogServer& SysLogServer() { return *sysLog_; }
-    [[nodiscard]] TForm2* Form2() const { return form2_; }
+    [[nodiscard]] TForm2* Form2() const;
 
     // Traffic graph (MainGraph.cpp).
     void StartGraph();
@@ -285,8 +285,6 @@ private:
     // About page and the end of the session (MainTray.cpp).
     void BuildAboutPage();
     void BuildLogOff();
-    void SetSysLogCaption(const QString& caption);
-    void SaveSysLogLines(QWidget* dialogParent);
     // Graph (MainGraph.cpp).
     void BuildGraphPage();
     void ApplyGraphView(); // the chart's look from the Graph settings
@@ -368,12 +366,10 @@ private:
     widgets::tImageList* imageList2_ = nullptr; // 24 x 24: option toggles
     widgets::tImageList* imageList3_ = nullptr; // 32 x 24: the Set buttons
     app::HintFilter* hintFilter_ = nullptr;
-    app::SysLogView sysLogPage_;
-    TForm2* form2_ = nullptr;
     app::Tray* tray_ = nullptr;
     app::LineHistory* history_ = nullptr;
     bool historyProblemShown_ = false;
-    std::unique_ptr<app::SysLogPanel> sysLogPanel_; // the log's lines and its one view
-    // Last, so it stops listening before anything it reads is gone.
+    std::unique_ptr<app::SysLogViewer> sysLogViewer_; // the log's page, floating window and lines
+    // Last, so it stops listening before anything it reads, or asks, is gone.
     std::unique_ptr<core::SysLogServer> sysLog_;
 };

@@ -4,7 +4,6 @@
 #include "Artwork.h"
 #include "LogOff.h"
 #include "Main.h"
-#include "app/syslog/SysLogWin.h"
 #include "Tray.h"
 
 #include <QDesktopServices>
@@ -57,17 +56,14 @@ void TForm1::AppEventsMinimize() {
             [this] {
                 if (!isMinimized()) return;
                 hide();
-                if (form2_ != nullptr) form2_->hide(); // the tray icon alone; restoring shows both
+                sysLogViewer_->HideWindow(); // the tray icon alone; restoring shows both
             },
             Qt::QueuedConnection);
 }
 
 void TForm1::ApplicationEvents1Restore() {
     setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized));
-    if (!settings_.SLDocked && form2_ != nullptr) {
-        form2_->show();
-        form2_->raise();
-    }
+    sysLogViewer_->ShowFloating();
     show();
     raise();
     activateWindow();

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QLocale>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -51,7 +52,7 @@ QString SysLogAnnouncement(bool enabled, const QDateTime& when) {
              locale.toString(when.time(), QLocale::LongFormat));
 }
 
-SysLogServer::SysLogServer(const Settings& settings, Clock& clock, Sounds& sounds, uint16_t port,
+SysLogServer::SysLogServer(Settings& settings, Clock& clock, Sounds& sounds, uint16_t port,
                            QObject* parent)
     : QObject(parent), settings_(settings), clock_(clock), sounds_(sounds), listener_(port) {
     listener_.SetNotify(
@@ -84,15 +85,46 @@ QString SysLogServer::FileNameNow() const {
     return SysLogDatedFileName(settings_.SLFileName, clock_.Now().date(), settings_.SLFileDate);
 }
 
-bool SysLogServer::WriteToFile(const QString& line) const {
-    return AppendSysLogLine(FileNameNow(), line);
+void SysLogServer::Log(const QString& line, bool show, bool toFile) {
+    if (show) emit Line(line);
+    if (toFile && settings_.SLFileOut) WriteToFile(line);
+}
+
+void SysLogServer::Announce(bool enabled) {
+    Log(SysLogAnnouncement(enabled, clock_.Now()));
+}
+
+void SysLogServer::WriteToFile(const QString& line) {
+    while (!AppendSysLogLine(FileNameNow(), line)) {
+        const SysLogFileChoice choice = askForFile_ ? askForFile_() : SysLogFileChoice{};
+        switch (choice.outcome) {
+        case SysLogFileChoice::Chosen:
+            settings_.SLFileName = choice.path;
+            break;
+        case SysLogFileChoice::SessionEnded:
+            // Not the user's cancel: nobody is left to ask, and file output stays as it was.
+            fprintf(stderr, "linescope: %s could not be written: %s\n", qPrintable(FileNameNow()),
+                    qPrintable(line));
+            return;
+        case SysLogFileChoice::Cancelled: {
+            // Said once in the view, so no question follows for every further line.
+            const QString failed = FileNameNow();
+            settings_.SLFileOut = false;
+            emit FileOutputSwitchedOff();
+            Log(QStringLiteral("**** SysLog file output switched off: %1 could not be written ****")
+                    .arg(failed),
+                true, false);
+            return;
+        }
+        }
+    }
 }
 
 void SysLogServer::IdUDPServer1UDPRead(const SysLogDatagram& datagram) {
     const std::string line = SysLogLineFromDatagram(
         datagram.bytes, {settings_.SLRemError, settings_.SLSender},
         settings_.SLSender ? datagram.AddressText() : std::string(), datagram.port);
-    emit Line(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
+    Log(QString::fromLatin1(line.data(), static_cast<qsizetype>(line.size())));
     if (settings_.SLBeep) {
         const QDateTime now = clock_.Now();
         // Whole seconds either way: a burst within a second beeps once, a clock set back too.
@@ -118,9 +150,9 @@ void SysLogServer::Drain() {
             break;
         }
         if (datagram.lostBefore > 0)
-            emit Line(QStringLiteral("**** SysLog server lost %1 datagram(s): receive queue full "
-                                     "****")
-                          .arg(datagram.lostBefore));
+            Log(QStringLiteral("**** SysLog server lost %1 datagram(s): receive queue full "
+                               "****")
+                    .arg(datagram.lostBefore));
         if (!datagram.lossOnly) IdUDPServer1UDPRead(datagram);
     }
     handling_ = false;

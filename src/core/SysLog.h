@@ -1,6 +1,7 @@
 // The syslog server: the listener, the rules that turn a datagram into a line, and the dated
-// log file. The window shows the lines it emits and decides what a failed write means to the
-// user; everything else about a datagram happens here.
+// log file with what a failed write leads to. Every line of the log takes one way, Log: shown
+// (the window shows the lines it emits) and written. Who is asked for another file when one
+// cannot be written is the window's; what follows the answer is decided here.
 #pragma once
 
 #include "Seams.h"
@@ -11,6 +12,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <functional>
 
 namespace core {
 
@@ -30,12 +32,23 @@ bool AppendSysLogLine(const QString& fileName, const QString& line);
 // "**** SysLog server enabled on <long date> at <long time> ****" and its disabled twin.
 QString SysLogAnnouncement(bool enabled, const QDateTime& when);
 
+// The answer to "the log file cannot be written: which file instead?".
+struct SysLogFileChoice {
+    enum Outcome {
+        Chosen,      // `path` is the file to try next
+        Cancelled,   // the user's no: file output goes off
+        SessionEnded // nobody answered, the session is ending: nothing changes
+    } outcome = SessionEnded;
+    QString path;
+};
+
 class SysLogServer final : public QObject {
     Q_OBJECT
 
 public:
-    // Reads the SL* settings at each datagram and each line; they are never cached here.
-    SysLogServer(const Settings& settings, Clock& clock, Sounds& sounds, uint16_t port,
+    // Reads the SL* settings at each datagram and each line; they are never cached here. A failed
+    // write changes SLFileName or SLFileOut as the question's answer says.
+    SysLogServer(Settings& settings, Clock& clock, Sounds& sounds, uint16_t port,
                  QObject* parent = nullptr);
     ~SysLogServer() override;
 
@@ -47,8 +60,15 @@ public:
     [[nodiscard]] bool Active() const { return listener_.Running(); }
     [[nodiscard]] SysLogListener& Listener() { return listener_; }
 
-    // Writes a line to the log file the settings name for today.
-    [[nodiscard]] bool WriteToFile(const QString& line) const;
+    // Asked while the log file cannot be written; without one, nobody is there to answer.
+    void SetFileQuestion(std::function<SysLogFileChoice()> ask) { askForFile_ = std::move(ask); }
+    // A line of the log: shown (Line), then with `toFile` appended to the log file while
+    // SLFileOut is on. A file that cannot be written is asked about until one can, the user
+    // cancels (file output then goes off, said once in the view) or the session ends (standard
+    // error then has the line, and the settings stay).
+    void Log(const QString& line, bool show = true, bool toFile = true);
+    // The "enabled" or "disabled" line, stamped now.
+    void Announce(bool enabled);
     [[nodiscard]] QString FileNameNow() const;
     // True while datagrams are being handled: lines then come in a batch that BatchDone ends.
     [[nodiscard]] bool InBatch() const { return handling_; }
@@ -59,17 +79,24 @@ public:
     void Drain();
 
 signals:
-    // A line for the log, in arrival order: one per datagram, and one for every loss.
+    // A line to show, in the log's order: one per datagram, one for every loss, and the rest
+    // that Log is given.
     void Line(const QString& line);
     void BatchDone();
+    // SLFileOut went off because the user cancelled the question for another file.
+    void FileOutputSwitchedOff();
 
 private:
-    const Settings& settings_;
+    // Writes the line until a file takes it or the answer says to stop.
+    void WriteToFile(const QString& line);
+
+    Settings& settings_;
     Clock& clock_;
     Sounds& sounds_;
     SysLogListener listener_;
     QDateTime lastBeep_; // SysLogLastBeep; invalid until the first beep
     bool handling_ = false;
+    std::function<SysLogFileChoice()> askForFile_;
 };
 
 } // namespace core

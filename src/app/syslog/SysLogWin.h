@@ -1,5 +1,5 @@
-// TForm2: the floating syslog window. It carries the log view while it is undocked; the main
-// window moves the view and the state caption in and out and keeps its placement.
+// TForm2: the floating syslog window. It carries the log view while it is undocked; the syslog
+// viewer moves the view and the state caption in and out and keeps its placement.
 #pragma once
 
 #include "app/syslog/SysLogView.h"

@@ -179,7 +179,9 @@ private slots:
                                                     "**** SysLog file output switched off: " +
                                                         full + " could not be written ****",
                                                     "after"}));
-        QVERIFY(!w.form->settings().SLFileOut);
+        // Off, and its toggle drawn so.
+        QVERIFY(!w.form->settings().SLFileOut &&
+                w.form->findChild<widgets::tRollOverBtn*>("OptionsBtnSLFileOut")->ButtonDown());
         QCOMPARE(titles, QStringList(2, "SysLog filename or path invalid, pleasechoose a new "
                                         "filename or path"));
     }

@@ -60,9 +60,11 @@ struct Server {
     QStringList lines;
     UdpSender sender;
     Server() {
-        QObject::connect(&server, &core::SysLogServer::Line, [this](const QString& line) {
-            lines.append(line);
-            EXPECT_TRUE(!settings.SLFileOut || server.WriteToFile(line));
+        QObject::connect(&server, &core::SysLogServer::Line,
+                         [this](const QString& line) { lines.append(line); });
+        server.SetFileQuestion([] {
+            ADD_FAILURE() << "a line could not be written";
+            return core::SysLogFileChoice{core::SysLogFileChoice::Cancelled, {}};
         });
         QString error;
         EXPECT_TRUE(server.Enable(error));
@@ -108,6 +110,45 @@ TEST(SysLogFile, DateGoesBeforeTheFirstDotOfTheName) {
     for (const auto& [path, dated] : names)
         EXPECT_EQ(core::SysLogDatedFileName(path, QDate(2026, 12, 5), true), dated);
     EXPECT_EQ(core::SysLogDatedFileName("/a.b/c", QDate(2026, 12, 5), false), "/a.b/c");
+}
+
+// A file that cannot be written: asked about until one takes the line; the user's no switches file
+// output off, said once and in the view only; the session's end leaves the settings as they are.
+TEST(SysLogFile, AskedUntilAFileTakesTheLine) {
+    using Choice = core::SysLogFileChoice;
+    QTemporaryDir dir;
+    core::Settings settings;
+    settings.SLFileOut = true;
+    settings.SLFileDate = false;
+    settings.SLFileName = dir.filePath("no/a");
+    testing_seams::FixedClock clock;
+    testing_seams::RecordingSounds sounds;
+    core::SysLogServer server(settings, clock, sounds, 0);
+    QStringList shown;
+    int switchedOff = 0;
+    QObject::connect(&server, &core::SysLogServer::Line, [&](const QString& l) { shown << l; });
+    QObject::connect(&server, &core::SysLogServer::FileOutputSwitchedOff, [&] { ++switchedOff; });
+    const Choice answers[] = {{Choice::Chosen, dir.filePath("no/b")},
+                              {Choice::Chosen, dir.filePath("ok")},
+                              {Choice::SessionEnded, {}},
+                              {Choice::Cancelled, {}}};
+    std::size_t asked = 0;
+    server.SetFileQuestion([&] { return answers[std::min(asked++, std::size(answers) - 1)]; });
+    server.Log("one");
+    EXPECT_EQ(asked, 2u);
+    settings.SLFileName = dir.filePath("no/c");
+    server.Log("two");
+    EXPECT_TRUE(settings.SLFileOut && settings.SLFileName == dir.filePath("no/c"));
+    server.Log("three", false);
+    server.Log("four");
+    EXPECT_EQ(asked, 4u);
+    EXPECT_FALSE(settings.SLFileOut);
+    EXPECT_EQ(switchedOff, 1);
+    EXPECT_EQ(shown.join('|').toStdString(), "one|two|**** SysLog file output switched off: " +
+                                                 dir.filePath("no/c").toStdString() +
+                                                 " could not be written ****|four");
+    QFile ok(dir.filePath("ok"));
+    EXPECT_TRUE(ok.open(QIODevice::ReadOnly) && ok.readAll() == "one\r\n");
 }
 
 // 20,000 datagrams with file output on, as an ordinary user (without CAP_NET_ADMIN the receive
