@@ -3,6 +3,7 @@
 // rules and the log file are in the core (SysLog.h); these stay short delegations.
 #include "Main.h"
 #include "SysLogWin.h"
+#include "app/options/OptionsPage.h"
 #include "core/SysLog.h"
 #include "widgets/ImageList.h"
 #include "widgets/RollOverBtn.h"
@@ -17,8 +18,6 @@
 namespace {
 
 const QString DisabledCaption = QStringLiteral("SysLog Server (Disabled)");
-constexpr int TagSLActive = 4;  // the Options toggles of SLActive
-constexpr int TagSLFileOut = 9; // and SLFileOut
 const QString SaveTitle = QStringLiteral("Please choose filename and path for SysLog file");
 
 } // namespace
@@ -30,7 +29,8 @@ void TForm1::BuildSysLogPage() {
             [this](const QString& line) { AddSysLogEntry(line, true, true); });
     connect(sysLog_.get(), &core::SysLogServer::BatchDone, this, [this] { sysLogPanel_->Flush(); });
 
-    sysLogPage_ = app::BuildSysLogView(Page(app::SyslogPageIndex), ui_.Label13,
+    sysLogPage_ = app::BuildSysLogView(Page(app::SyslogPageIndex),
+                                       findChild<QLabel*>(QStringLiteral("Label13")),
                                        {{"SysLogBtnClear", "SysLogBtnSave", "SysLogBtnUnDock"},
                                         {"Clear SysLog", "Save SysLog", "UnDock SysLog"},
                                         true},
@@ -110,7 +110,7 @@ bool TForm1::ActivateSysLog() {
     QString error;
     if (!sysLog_->Enable(error)) {
         // Off for this run; whether SLActive follows is the caller's choice.
-        optionToggles_[TagSLActive - 1]->SetButtonDown(true);
+        options_->ShowOption(&core::Settings::SLActive, false);
         seams_.messages.Error(this, error);
         return false;
     }
@@ -150,7 +150,7 @@ void TForm1::AddSysLogEntry(const QString& line, bool showIt, bool toFile) {
             // Said once in the view, so no dialog follows for every further line.
             const QString failed = sysLog_->FileNameNow();
             settings_.SLFileOut = false;
-            optionToggles_[TagSLFileOut - 1]->SetButtonDown(true); // drawn down while off
+            options_->ShowOption(&core::Settings::SLFileOut, false);
             AddSysLogEntry(QStringLiteral("**** SysLog file output switched off: %1 could not be "
                                           "written ****")
                                .arg(failed),

@@ -1,6 +1,6 @@
 #include "SysLogView.h"
 
-#include "Panel.h"
+#include "app/pages/Panel.h"
 #include "core/SysLog.h"
 #include "widgets/RollOverBtn.h"
 

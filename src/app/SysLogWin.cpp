@@ -1,6 +1,6 @@
 #include "SysLogWin.h"
 
-#include "Panel.h"
+#include "app/pages/Panel.h"
 #include "widgets/RollOverBtn.h"
 
 #include <QCloseEvent>

@@ -4,7 +4,7 @@
 #include "TestSeams.h"
 #include "app/Main.h"
 #include "app/SysLogWin.h"
-#include "app/Tray.h"
+#include "app/tray/Tray.h"
 
 #include <QApplication>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "PageLayout.h"
+#include "app/pages/PageLayout.h"
 
 #include <array>
 #include <vector>
