@@ -246,8 +246,6 @@ public:
     [[nodiscard]] core::Settings& settings() { return settings_; }
     [[nodiscard]] core::RouterQuery& query() { return query_; }
     [[nodiscard]] core::Statistics& statistics() { return stats_; }
-    [[nodiscard]] widgets::tRazCell* Cell(int number) const;
-    [[nodiscard]] app::DataPages& DataPages() const { return *dataPages_; }
     [[nodiscard]] QWidget* Page(int index) const;
     [[nodiscard]] int ActivePage() const;
     [[nodiscard]] QTimer* Timer1() const { return timer1_; }

@@ -63,7 +63,6 @@ protected:
 
 } // namespace app
 
-using widgets::tRazCell;
 using widgets::tRollOverBtn;
 
 TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
@@ -330,10 +329,6 @@ void TForm1::SetAllHints() {
         "OptionsBtnSysLogFile", "tRazCell161"};
     for (std::size_t i = 0; i < std::size(options); ++i)
         hint(options[i], mib::OptionsHints[i]);
-}
-
-tRazCell* TForm1::Cell(int number) const {
-    return pages_->Cell(number);
 }
 
 QWidget* TForm1::Page(int index) const {
