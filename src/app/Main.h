@@ -27,15 +27,11 @@
 
 #include <QStringList>
 #include <QWidget>
-#include <array>
 #include <memory>
 #include <string>
 
 class QAction;
-class QLabel;
 class QMenu;
-class QLineEdit;
-class QPlainTextEdit;
 class QStackedWidget;
 class QTimer;
 class TForm2;

@@ -18,7 +18,6 @@
 #include <QCloseEvent>
 #include <QHelpEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>

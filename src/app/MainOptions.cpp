@@ -26,7 +26,7 @@ void TForm1::BuildOptionsPage() {
         .refreshIntervalChanged = [this] { SetRefreshTimer(); },
     };
     options_ = std::make_unique<app::OptionsPage>(
-        *pages_,
+        *Page(app::OptionsPageIndex),
         app::OptionsPage::Outside{settings_, store_, seams_.messages, seams_.saveDialog, this},
         std::move(hooks));
 }

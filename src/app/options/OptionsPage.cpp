@@ -1,7 +1,6 @@
 #include "app/options/OptionsPage.h"
 
 #include "app/Dialogs.h"
-#include "app/pages/PageStack.h"
 #include "core/Settings.h"
 #include "widgets/RazCell.h"
 #include "widgets/RollOverBtn.h"
@@ -37,6 +36,12 @@ constexpr int TagCntText = 2;
 constexpr int TagSLActive = 4;
 constexpr int TagAutoRun = 11;
 
+template <typename T> T* Find(const QWidget& page, const char* name) {
+    T* control = page.findChild<T*>(QString::fromLatin1(name));
+    Q_ASSERT(control != nullptr);
+    return control;
+}
+
 } // namespace
 
 // Leading blanks skipped, digits read up to the first other character, nothing read is 0; the
@@ -56,21 +61,21 @@ int RefreshIntervalFromText(const QString& text) {
     return negative ? 0 : std::clamp(value, 0, 600);
 }
 
-OptionsPage::OptionsPage(const PageStack& pages, Outside outside, Hooks hooks)
+OptionsPage::OptionsPage(const QWidget& page, Outside outside, Hooks hooks)
     : outside_(std::move(outside)), hooks_(std::move(hooks)),
-      edit1_(pages.Control<QLineEdit>("Edit1")), edit2_(pages.Control<QLineEdit>("Edit2")),
-      edit6_(pages.Control<QLineEdit>("Edit6")) {
+      edit1_(Find<QLineEdit>(page, "Edit1")), edit2_(Find<QLineEdit>(page, "Edit2")),
+      edit6_(Find<QLineEdit>(page, "Edit6")) {
     for (std::size_t i = 0; i < toggles_.size(); ++i) {
-        widgets::tRollOverBtn* toggle = pages.Button(Toggles[i].name);
+        auto* toggle = Find<widgets::tRollOverBtn>(page, Toggles[i].name);
         toggle->setProperty("tag", static_cast<int>(i) + 1);
         connect(toggle, &widgets::tRollOverBtn::clicked, this,
                 [this, toggle] { ToggleClicked(toggle); });
         toggles_[i] = toggle;
     }
-    connect(pages.Button("OptionsBtnConnect"), &widgets::tRollOverBtn::clicked, this,
-            &OptionsPage::ConnectClicked);
-    connect(pages.Button("OptionsBtnSysLogFile"), &widgets::tRollOverBtn::clicked, this,
-            &OptionsPage::ChooseSysLogFile);
+    connect(Find<widgets::tRollOverBtn>(page, "OptionsBtnConnect"), &widgets::tRollOverBtn::clicked,
+            this, &OptionsPage::ConnectClicked);
+    connect(Find<widgets::tRollOverBtn>(page, "OptionsBtnSysLogFile"),
+            &widgets::tRollOverBtn::clicked, this, &OptionsPage::ChooseSysLogFile);
     connect(edit1_, &QLineEdit::editingFinished, this, &OptionsPage::AddressLeft);
     connect(edit2_, &QLineEdit::editingFinished, this, &OptionsPage::CommunityLeft);
     connect(edit6_, &QLineEdit::editingFinished, this, &OptionsPage::RefreshIntervalLeft);
@@ -78,8 +83,9 @@ OptionsPage::OptionsPage(const PageStack& pages, Outside outside, Hooks hooks)
     edit6_->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit6_));
     // Assistive technology reads an edit by the label of the cell it lies over.
-    for (const auto& [edit, cell] : {std::pair{edit1_, 130}, {edit2_, 131}, {edit6_, 161}})
-        edit->setAccessibleName(pages.Cell(cell)->String1());
+    for (const auto& [edit, cell] :
+         {std::pair{edit1_, "tRazCell130"}, {edit2_, "tRazCell131"}, {edit6_, "tRazCell161"}})
+        edit->setAccessibleName(Find<widgets::tRazCell>(page, cell)->String1());
 }
 
 void OptionsPage::Fill() {

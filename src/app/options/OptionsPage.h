@@ -23,7 +23,6 @@ class tRollOverBtn;
 namespace app {
 
 class MessageBoxes;
-class PageStack;
 class SaveDialog;
 
 // The refresh interval field's reading: 0..600 seconds.
@@ -48,7 +47,8 @@ public:
         std::function<void()> targetChanged;    // another address or community was typed
         std::function<void()> refreshIntervalChanged;
     };
-    OptionsPage(const PageStack& pages, Outside outside, Hooks hooks);
+    // `page`: the Options page, whose controls are found by their designer names.
+    OptionsPage(const QWidget& page, Outside outside, Hooks hooks);
 
     // The edits and toggles from the settings; a toggle is drawn down while its setting is off.
     void Fill();
