@@ -3,16 +3,18 @@
 // lifetime, and binds the core's value arrays to the pages' cells.
 //
 // The window's code is split by subsystem: MainFrame.cpp (start-up, shut-down, menu, button
-// groups, hints, timer), MainPages.cpp (building the pages from their layout tables),
-// MainData.cpp (filling cells and the data pages' handlers), MainOptions.cpp (the Options page),
-// MainSysLog.cpp (the syslog handlers; the page, the floating window and their lines are syslog/),
-// MainGraph.cpp (the traffic graph, its sampling timer and its popup menu), MainTray.cpp (the tray
-// icon, minimising and restoring, the end of the session, the About page), MainHistory.cpp (the
-// line history's recorder and the events it tells).
+// groups, hints, timer), MainPages.cpp (the data pages' and About page's handlers, run by
+// app::DataPages and app::AboutPage in pages/), MainOptions.cpp (the Options page's, run by
+// app::OptionsPage in options/), MainSysLog.cpp (the syslog handlers, run by app::SysLogViewer in
+// syslog/), MainGraph.cpp (the traffic graph, its sampling timer and its popup menu),
+// MainTray.cpp (the tray icon, minimising and restoring and the end of the session, run by
+// app::TrayControl in tray/), MainHistory.cpp (the line history's recorder and the events it
+// tells).
 #pragma once
 
 #include "Dialogs.h"
-#include "PageLayout.h"
+#include "app/pages/ButtonGroup.h"
+#include "app/pages/PageLayout.h"
 #include "app/syslog/SysLogViewer.h"
 #include "core/History.h"
 #include "core/HistoryStore.h"
@@ -23,27 +25,26 @@
 #include "core/SysLog.h"
 #include "core/TrafficSampler.h"
 
-#include <QHash>
 #include <QStringList>
 #include <QWidget>
-#include <array>
 #include <memory>
 #include <string>
 
 class QAction;
-class QLabel;
 class QMenu;
-class QLineEdit;
-class QPlainTextEdit;
 class QStackedWidget;
 class QTimer;
 class TForm2;
 
 namespace app {
+class AboutPage;
+class DataPages;
 class HistoryView;
 class LineHistory;
 class LogOff;
-class Tray;
+class OptionsPage;
+class PageStack;
+class TrayControl;
 } // namespace app
 
 namespace widgets {
@@ -73,9 +74,6 @@ public:
 };
 
 class HintFilter;
-
-// The Options page's reading of the refresh interval field: 0..600 seconds.
-int RefreshIntervalFromText(const QString& text);
 
 } // namespace app
 
@@ -125,33 +123,19 @@ public:
     // Programs Timer1 from RefreshInt: off for 0, RefreshInt seconds otherwise.
     void SetRefreshTimer();
 
-    // General Info page.
-    void SystemUpdateCells();
-    void SystemUpdateCellValues();
+    // The data pages' handlers (MainPages.cpp), run by app::DataPages.
     void SystemBtnSet1Click();
     void SystemBtnSet2Click();
     void SystemBtnSet3Click();
     void SystemBtnRefreshClick();
-    // Interfaces page.
-    void interfacesUpdateCells();
-    void intfUpdateCells();
-    void ifxUpdateCells();
     void IntfBtnLANClick();
     void IntfBtnWANClick();
     void IntfBtnLANXClick();
     void IntfBtnWANXClick();
     void IntfBtnRefreshClick();
-    // ADSL-Line page.
-    void ADSLUpdateCells();
     void ADSLBtnUpStreamClick();
     void ADSLBtnDownStreamClick();
     void ADSLBtnRefreshClick();
-    // Protocol counter pages.
-    void ipUpdateCells();
-    void icmpUpdateCells();
-    void tcpUpdateCells();
-    void udpUpdateCells();
-    void snmpUpdateCells();
     void IPBtnRefreshClick();
     void ICMPBtnRefreshClick();
     void TCPBtnRefreshClick();
@@ -167,7 +151,7 @@ public:
     void TableBtnSaveClick();
     // The line's events from the history, newest first; sends nothing to the router.
     void TableBtnEventsClick();
-    // Options page.
+    // Options page (MainOptions.cpp), run by app::OptionsPage.
     void FillOptionsPage();
     void OptionsBtnSLActiveClick(widgets::tRollOverBtn* sender);
     void OptionsBtnConnectClick();
@@ -190,7 +174,7 @@ public:
     [[nodiscard]] bool TrayIconPresent() const;
     void RestoreGraphState();
 
-    // Tray icon, minimise and restore, log-off, About page (MainTray.cpp).
+    // Tray icon, minimise and restore, log-off (MainTray.cpp), run by app::TrayControl.
     // A left press on the icon: back from minimised or hidden, and to the front.
     void TrayIconCallBack();
     void AppEventsMinimize();
@@ -200,7 +184,7 @@ public:
     // refuses a log-off.
     bool WMQueryEndSession();
     // The end of the session and what follows it: saving once, a close after it, a cancel.
-    [[nodiscard]] app::LogOff& LogOff() const { return *logOff_; }
+    [[nodiscard]] app::LogOff& LogOff() const;
     void AboutBtnWWWClick();
 
     // Syslog server and its log view (MainSysLog.cpp).
@@ -258,7 +242,6 @@ public:
     [[nodiscard]] core::Settings& settings() { return settings_; }
     [[nodiscard]] core::RouterQuery& query() { return query_; }
     [[nodiscard]] core::Statistics& statistics() { return stats_; }
-    [[nodiscard]] widgets::tRazCell* Cell(int number) const;
     [[nodiscard]] QWidget* Page(int index) const;
     [[nodiscard]] int ActivePage() const;
     [[nodiscard]] QTimer* Timer1() const { return timer1_; }
@@ -269,22 +252,21 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    // Frame and pages (MainFrame.cpp, MainPages.cpp).
+    // Frame and pages (MainFrame.cpp, MainPages.cpp, MainOptions.cpp).
     void BuildFrame();
     void BuildPages();
-    void ConnectHandlers();
-    void BindControls();
+    void BuildOptionsPage();
     void PlaceWindow();
     void ShowPage(int togglePosition);
-    template <std::size_t N>
-    void SelectInGroup(const std::array<widgets::tRollOverBtn*, N>& group, int position);
     widgets::tRollOverBtn* Button(std::string_view name) const;
     void SetHint(QWidget* control, std::string_view hint);
     // Syslog (MainSysLog.cpp).
     void BuildSysLogPage();
-    // About page and the end of the session (MainTray.cpp).
-    void BuildAboutPage();
-    void BuildLogOff();
+    // The tray and the end of the session (MainTray.cpp): what is saved, and started again when
+    // the log-off is cancelled.
+    void BuildTray();
+    void SaveForSessionEnd();
+    void ResumeAfterSessionEnd();
     // Graph (MainGraph.cpp).
     void BuildGraphPage();
     void ApplyGraphView(); // the chart's look from the Graph settings
@@ -292,28 +274,9 @@ private:
     void ShowGraphView(); // the live chart or the history view GraphShow picks
     // The history for the views, opened read-only once there is one; nullptr until then.
     const core::history::HistoryStore* History();
-    void ShowEventLines();
 
     // Line history (MainHistory.cpp).
     void BuildHistory();
-
-    // Data binding (MainData.cpp).
-    void UpdateGroupCells(int group, std::span<const std::string> values);
-    void GroupRefresh(int group);
-    void SystemHeadlines();
-    void SetSystemString(QLineEdit* edit, std::size_t entry);
-    void IntfSelect(int view);
-    void ADSLSelect(int view);
-    void TableSelect(int view);
-    void ShowTableLines();
-    // Shows the messages of values the last fetch could not format.
-    void ReportErrors(bool fromTimer = false);
-    // Ends a handler that talked to the router: a router lost meanwhile is shown as absent, then
-    // the fetch's messages are reported.
-    void Settled(bool wasPresent, bool fromTimer = false);
-    void ShowRouterAbsent();
-    // A typed address or community that differs from the checked router's ends its session.
-    void TargetChanged(QString& setting, const QString& typed);
 
     app::WindowSeams seams_;
     core::Settings settings_;
@@ -322,51 +285,25 @@ private:
     core::Statistics stats_;
     core::TrafficSampler sampler_;
     bool showOnStart_ = true;
-    app::LogOff* logOff_ = nullptr;
-    bool reporting_ = false;  // an error box is open
-    QString lastTimerReport_; // what the refresh timer reported last
 
     QStackedWidget* pageControl_ = nullptr;
-    std::array<widgets::tRazCell*, app::CellCount> cells_{};
-    std::array<widgets::tRollOverBtn*, app::MenuButtonCount> menuButtons_{};
-    std::array<widgets::tRollOverBtn*, 4> intfButtons_{};
-    std::array<widgets::tRollOverBtn*, 6> tableButtons_{};
-    std::array<widgets::tRollOverBtn*, 2> adslButtons_{};
-    std::array<widgets::tRollOverBtn*, 12> optionToggles_{};
-    QHash<QString, widgets::tRollOverBtn*> buttons_;
-    // The labels and edits the handlers fill, bound once after the pages are built.
-    struct Controls {
-        QLabel* StaticText5 = nullptr; // identity line or why no router is shown
-        QLabel* StaticText6 = nullptr;
-        QLabel* StaticText7 = nullptr;
-        QLabel* StaticText8 = nullptr;
-        QLabel* Label11 = nullptr; // Interfaces view heading
-        QLabel* Label12 = nullptr; // Tables view heading
-        QLabel* Label13 = nullptr; // SysLog page caption: the server's state
-        QLabel* Label15 = nullptr; // ADSL direction heading
-        QLabel* Label22 = nullptr;
-        QLabel* Label23 = nullptr;
-        QLineEdit* Edit1 = nullptr; // address
-        QLineEdit* Edit2 = nullptr; // community
-        QLineEdit* Edit3 = nullptr; // contact
-        QLineEdit* Edit4 = nullptr; // name
-        QLineEdit* Edit5 = nullptr; // location
-        QLineEdit* Edit6 = nullptr; // refresh interval
-    } ui_;
-    QPlainTextEdit* memo2_ = nullptr;
+    std::unique_ptr<app::PageStack> pages_; // the pages' controls, by designer name
+    std::unique_ptr<app::DataPages> dataPages_;
+    std::unique_ptr<app::OptionsPage> options_;
+    app::AboutPage* about_ = nullptr;
+    app::ButtonGroup menu_;
     QTimer* timer1_ = nullptr;
     QTimer* timer2_ = nullptr;
     widgets::TrafficChart* chart1_ = nullptr;
     widgets::TrafficChart* historyChart_ = nullptr; // in chart1_'s place while a history view is
     std::unique_ptr<app::HistoryView> historyView_;
     std::unique_ptr<core::history::HistoryStore> historyStore_;
-    bool eventsShown_ = false; // the Tables page shows the line events
     QMenu* popupMenu1_ = nullptr;
     widgets::tImageList* imageList1_ = nullptr; // 128 x 32: menu and page buttons
     widgets::tImageList* imageList2_ = nullptr; // 24 x 24: option toggles
     widgets::tImageList* imageList3_ = nullptr; // 32 x 24: the Set buttons
     app::HintFilter* hintFilter_ = nullptr;
-    app::Tray* tray_ = nullptr;
+    std::unique_ptr<app::TrayControl> tray_;
     app::LineHistory* history_ = nullptr;
     bool historyProblemShown_ = false;
     std::unique_ptr<app::SysLogViewer> sysLogViewer_; // the log's page, floating window and lines

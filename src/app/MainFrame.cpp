@@ -3,9 +3,13 @@
 #include "Artwork.h"
 #include "HistoryView.h"
 #include "LineHistory.h"
-#include "LogOff.h"
 #include "Main.h"
-#include "Panel.h"
+#include "app/options/OptionsPage.h"
+#include "app/pages/AboutPage.h"
+#include "app/pages/DataPages.h"
+#include "app/pages/PageStack.h"
+#include "app/pages/Panel.h"
+#include "app/tray/TrayControl.h"
 #include "widgets/ImageList.h"
 #include "widgets/RazCell.h"
 #include "widgets/RollOverBtn.h"
@@ -14,7 +18,6 @@
 #include <QCloseEvent>
 #include <QHelpEvent>
 #include <QLabel>
-#include <QLineEdit>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
@@ -59,7 +62,6 @@ protected:
 
 } // namespace app
 
-using widgets::tRazCell;
 using widgets::tRollOverBtn;
 
 TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
@@ -67,21 +69,17 @@ TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
       stats_(query_, settings_, seams.clock), sampler_(query_, stats_, seams.clock) {
     BuildFrame();
     BuildPages();
-    BindControls();
     BuildSysLogPage();
     BuildGraphPage();
-    BuildAboutPage();
-    BuildLogOff();
+    about_ = new app::AboutPage(Page(app::AboutPageIndex));
+    BuildTray();
     BuildHistory();
-    ConnectHandlers();
+    BuildOptionsPage();
     FormCreate();
 }
 
 TForm1::~TForm1() {
     if (hintFilter_ != nullptr) qApp->removeEventFilter(hintFilter_);
-    // Hiding a window being destroyed takes the focus from its field: no exit handler then.
-    for (QLineEdit* edit : {ui_.Edit1, ui_.Edit2, ui_.Edit6})
-        disconnect(edit, nullptr, this, nullptr);
 }
 
 void TForm1::BuildFrame() {
@@ -119,6 +117,7 @@ void TForm1::BuildFrame() {
     lowerPanel->setGeometry(0, 432, 140, 76);
 
     const QFont buttonFont = app::ArialFont(8, true);
+    std::vector<tRollOverBtn*> menu;
     for (int i = 0; i < app::MenuButtonCount; ++i) {
         const app::MenuButtonInfo& info = app::MenuButtons[i];
         auto* button = new tRollOverBtn(this);
@@ -128,11 +127,11 @@ void TForm1::BuildFrame() {
         button->SetImages(imageList1_);
         button->setGeometry(6, info.y, 128, 32);
         button->raise();
-        menuButtons_[static_cast<std::size_t>(i)] = button;
-        buttons_.insert(button->objectName(), button);
+        menu.push_back(button);
         connect(button, &tRollOverBtn::clicked, this, [this, i] { ShowPage(i + 1); });
     }
-    menuButtons_[0]->SetButtonDown(true);
+    menu_ = app::ButtonGroup(std::move(menu));
+    menu_.Select(1);
 
     pageControl_ = new QStackedWidget(this);
     pageControl_->setObjectName(QStringLiteral("PageControl1"));
@@ -201,14 +200,9 @@ void TForm1::FormCloseQuery() {
 void TForm1::closeEvent(QCloseEvent* event) {
     // Qt may ask twice (close() and then the application quitting), and the session's end may have
     // saved already; the settings are written once.
-    if (logOff_->BeginClose()) {
+    if (LogOff().BeginClose()) {
         // The field being typed in has not been left, so its exit handler has not run yet.
-        if (QWidget* typing = focusWidget(); typing == ui_.Edit1)
-            Edit1Exit();
-        else if (typing == ui_.Edit2)
-            Edit2Exit();
-        else if (typing == ui_.Edit6)
-            Edit6Exit();
+        options_->LeaveField(focusWidget());
         timer1_->stop();
         FormCloseQuery();
     }
@@ -228,11 +222,7 @@ void TForm1::SetRefreshTimer() {
 }
 
 void TForm1::Timer1Timer() {
-    if (reporting_) return; // a tick that comes while an error box is open
-    const bool wasPresent = query_.RouterPresent;
-    if (wasPresent) stats_.SystemGetData();
-    SystemUpdateCellValues();
-    Settled(wasPresent, true);
+    dataPages_->RefreshTick();
 }
 
 void TForm1::ShowPage(int togglePosition) {
@@ -280,24 +270,17 @@ void TForm1::MenuBtnGraphClick() {
     ShowPage(13);
 }
 
-template <std::size_t N>
-void TForm1::SelectInGroup(const std::array<tRollOverBtn*, N>& group, int position) {
-    // Every button is assigned (and so repainted), also when its state does not change.
-    for (std::size_t i = 0; i < N; ++i)
-        group[i]->SetButtonDown(static_cast<int>(i) + 1 == position);
-}
-
 void TForm1::ToggleButtons(int position) {
-    SelectInGroup(menuButtons_, position);
+    menu_.Select(position);
 }
 void TForm1::ToggleIntButtons(int position) {
-    SelectInGroup(intfButtons_, position);
+    dataPages_->IntfButtons().Select(position);
 }
 void TForm1::ToggleTabButtons(int position) {
-    SelectInGroup(tableButtons_, position);
+    dataPages_->Tables().Buttons().Select(position);
 }
 void TForm1::ToggleADSLButtons(int position) {
-    SelectInGroup(adslButtons_, position);
+    dataPages_->ADSLButtons().Select(position);
 }
 
 void TForm1::SetHint(QWidget* control, std::string_view hint) {
@@ -347,11 +330,6 @@ void TForm1::SetAllHints() {
         hint(options[i], mib::OptionsHints[i]);
 }
 
-tRazCell* TForm1::Cell(int number) const {
-    if (number < 1 || number > app::CellCount) return nullptr;
-    return cells_[static_cast<std::size_t>(number - 1)];
-}
-
 QWidget* TForm1::Page(int index) const {
     return pageControl_->widget(index);
 }
@@ -360,5 +338,5 @@ int TForm1::ActivePage() const {
 }
 
 tRollOverBtn* TForm1::Button(std::string_view name) const {
-    return buttons_.value(QString::fromLatin1(name.data(), name.size()), nullptr);
+    return pages_->Button(name);
 }

@@ -5,6 +5,7 @@
 // own in the live chart's place, so the live one samples on untouched underneath.
 #include "HistoryView.h"
 #include "Main.h"
+#include "app/pages/DataPages.h"
 #include "widgets/RollOverBtn.h"
 #include "widgets/TrafficChart.h"
 
@@ -273,7 +274,7 @@ void TForm1::ShowGraphView() {
 
 void TForm1::HistoryChanged() {
     if (settings_.GraphShow != 0 && ActivePage() == app::GraphsPageIndex) ShowGraphView();
-    if (eventsShown_) ShowEventLines();
+    dataPages_->Tables().HistoryChanged();
 }
 
 void TForm1::ExportHistory1Click() {

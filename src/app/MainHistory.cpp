@@ -2,14 +2,15 @@
 // the events told in the log and on the desktop.
 #include "LineHistory.h"
 #include "Main.h"
-#include "Tray.h"
+#include "app/pages/DataPages.h"
+#include "app/tray/TrayControl.h"
 #include "core/SysLog.h"
 
 void TForm1::BuildHistory() {
     history_ = new app::LineHistory(query_, stats_, settings_, seams_.clock, {}, this);
     connect(history_, &app::LineHistory::Settled, this, [this](bool wasPresent) {
         // Like a refresh that lost the router; the read itself adds no messages.
-        Settled(wasPresent);
+        dataPages_->Settled(wasPresent);
     });
     connect(history_, &app::LineHistory::Sampled, this, &TForm1::HistorySampled);
     connect(history_, &app::LineHistory::Problem, this, &TForm1::HistoryProblem);

@@ -2,26 +2,22 @@
 // window and their lines the viewer's (syslog/SysLogViewer.h); these only delegate, and wire the
 // two to the Options toggles.
 #include "Main.h"
-#include "widgets/RollOverBtn.h"
+#include "app/options/OptionsPage.h"
 
-namespace {
-
-constexpr int TagSLActive = 4;  // the Options toggles of SLActive
-constexpr int TagSLFileOut = 9; // and SLFileOut
-
-} // namespace
+#include <QLabel>
 
 void TForm1::BuildSysLogPage() {
     sysLog_ = std::make_unique<core::SysLogServer>(settings_, seams_.clock, seams_.sounds,
                                                    seams_.syslogPort);
     sysLogViewer_ = std::make_unique<app::SysLogViewer>(
         *sysLog_, settings_, seams_.saveDialog, seams_.messages,
-        app::SysLogViewer::Place{this, Page(app::SyslogPageIndex), ui_.Label13, imageList1_});
+        app::SysLogViewer::Place{this, Page(app::SyslogPageIndex),
+                                 findChild<QLabel*>(QStringLiteral("Label13")), imageList1_});
     // A toggle is drawn down while its setting is off, also where the program switched it off.
     connect(sysLogViewer_.get(), &app::SysLogViewer::EnableFailed, this,
-            [this] { optionToggles_[TagSLActive - 1]->SetButtonDown(true); });
+            [this] { options_->ShowOption(&core::Settings::SLActive, false); });
     connect(sysLog_.get(), &core::SysLogServer::FileOutputSwitchedOff, this,
-            [this] { optionToggles_[TagSLFileOut - 1]->SetButtonDown(true); });
+            [this] { options_->ShowOption(&core::Settings::SLFileOut, false); });
 }
 
 void TForm1::CreateSysLogWindow() {

@@ -3,9 +3,9 @@
 
 #include "Artwork.h"
 #include "Dialogs.h"
-#include "LogOff.h"
-#include "SessionEnd.h"
 #include "SingleInstance.h"
+#include "app/tray/LogOff.h"
+#include "app/tray/SessionEnd.h"
 #include "core/HistoryStore.h"
 #include "core/Seams.h"
 #include "core/Usage.h"

@@ -1,6 +1,6 @@
 #include "app/syslog/SysLogView.h"
 
-#include "app/Panel.h"
+#include "app/pages/Panel.h"
 #include "core/SysLog.h"
 #include "widgets/RollOverBtn.h"
 

@@ -1,6 +1,6 @@
 #include "app/syslog/SysLogWin.h"
 
-#include "app/Panel.h"
+#include "app/pages/Panel.h"
 #include "widgets/RollOverBtn.h"
 
 #include <QCloseEvent>

@@ -59,7 +59,10 @@ struct Window {
         form = std::make_unique<TForm1>(app::WindowSeams{clock, sounds, cursor, messages, dialog});
         form->show();
     }
-    [[nodiscard]] tRazCell* cell(int n) const { return form->Cell(n); }
+    // A value cell by the designer name its page gives it.
+    [[nodiscard]] tRazCell* cell(const std::string& name) const {
+        return find<tRazCell>(name.c_str());
+    }
     template <typename T> [[nodiscard]] T* find(const char* name) const {
         T* widget = form->findChild<T*>(QString::fromLatin1(name));
         if (widget == nullptr) qFatal("no control %s", name);
@@ -88,7 +91,7 @@ void WriteProfile(const QString& address, const QList<QPair<QString, QVariant>>&
 
 // A cell's value with RawData off and on.
 struct Expected {
-    int cell;
+    const char* cell;
     const char* formatted;
     const char* raw = nullptr; // nullptr: as formatted
 };
@@ -120,15 +123,15 @@ private slots:
         const QString at = QString::fromStdString(silent.Address());
         WriteProfile(at);
         Window w;
-        QCOMPARE(w.cell(133)->toolTip().toStdString(), mib::OptionsHints[3]);
+        QCOMPARE(w.cell("tRazCell133")->toolTip().toStdString(), mib::OptionsHints[3]);
 
         // Absent router (its failure text: the lost router below): every cell labelled but
         // empty, one error sound, no busy cursor, and one datagram (the identity probe) sent.
-        QCOMPARE(w.cell(61)->String1(), QStringLiteral("InDatagrams"));
-        QCOMPARE(w.cell(61)->toolTip().toStdString(), mib::UdpMIB[0].Hint);
+        QCOMPARE(w.cell("tRazCell61")->String1(), QStringLiteral("InDatagrams"));
+        QCOMPARE(w.cell("tRazCell61")->toolTip().toStdString(), mib::UdpMIB[0].Hint);
         for (const app::CellLayout& layout : app::CellLayouts())
             if (layout.page != app::OptionsPageIndex)
-                QVERIFY2(w.cell(layout.number)->String2().isEmpty(),
+                QVERIFY2(w.cell("tRazCell" + std::to_string(layout.number))->String2().isEmpty(),
                          QByteArray::number(layout.number).constData());
         QCOMPARE(w.sounds.Played(), std::vector{core::Sound::Error});
         QCOMPARE(w.cursor.BusyCount(), 0);
@@ -141,7 +144,7 @@ private slots:
               "UDPBtnRefresh", "SNMPBtnRefresh", "TableBtnUDP", "TableBtnRefresh"})
             w.click(button);
         QCOMPARE(w.text("Label12"), QStringLiteral("udpTable"));
-        QVERIFY(w.memoLines().isEmpty() && w.cell(61)->String2().isEmpty());
+        QVERIFY(w.memoLines().isEmpty() && w.cell("tRazCell61")->String2().isEmpty());
         QCOMPARE(silent.RequestCount(), 1);
         QVERIFY(w.messages.errors.isEmpty());
 
@@ -163,8 +166,8 @@ private slots:
         // Centring off re-aligns every cell at once.
         w.click("OptionsBtnCntText");
         QVERIFY(!w.form->settings().CntText);
-        QCOMPARE(w.cell(30)->Alignment1(), Alignment::Right);
-        QCOMPARE(w.cell(150)->Alignment2(), Alignment::Left);
+        QCOMPARE(w.cell("tRazCell30")->Alignment1(), Alignment::Right);
+        QCOMPARE(w.cell("tRazCell150")->Alignment2(), Alignment::Left);
 
         auto* edit6 = w.find<QLineEdit>("Edit6");
         edit6->clear();
@@ -215,34 +218,34 @@ private slots:
                      QStringLiteral("Corvane R62GX ADSL router, TAVIX firmware 3.4.2"));
             QCOMPARE(w.sounds.Played(), std::vector{core::Sound::Information});
             QVERIFY(w.messages.errors.isEmpty());
-            const Expected cells[] = {{1, "forwarding(1)", "1"},
-                                      {20, "23"},
-                                      {21, "501"},
-                                      {46, "526"}, // IP, ICMP
-                                      {47, "vanj(4)", "4"},
-                                      {60, "615"},
-                                      {61, "70101"},
-                                      {64, "70404"}, // TCP, UDP
-                                      {65, "1101"},
-                                      {92, "disabled(2)", "2"}, // SNMP
+            const Expected cells[] = {{"tRazCell1", "forwarding(1)", "1"},
+                                      {"tRazCell20", "23"},
+                                      {"tRazCell21", "501"},
+                                      {"tRazCell46", "526"}, // IP, ICMP
+                                      {"tRazCell47", "vanj(4)", "4"},
+                                      {"tRazCell60", "615"},
+                                      {"tRazCell61", "70101"},
+                                      {"tRazCell64", "70404"}, // TCP, UDP
+                                      {"tRazCell65", "1101"},
+                                      {"tRazCell92", "disabled(2)", "2"}, // SNMP
                                       // General Info
-                                      {129, "end-to-end + applications", "72"},
-                                      {143, "192.168.1.254"},
-                                      {145, "1500"},
-                                      {149, "255.255.255.255"},
-                                      {150, "1492"},
-                                      {153, "448 Kbps", "448000"},
-                                      {160, "6.1 dB", "61"},
+                                      {"tRazCell129", "end-to-end + applications", "72"},
+                                      {"tRazCell143", "192.168.1.254"},
+                                      {"tRazCell145", "1500"},
+                                      {"tRazCell149", "255.255.255.255"},
+                                      {"tRazCell150", "1492"},
+                                      {"tRazCell153", "448 Kbps", "448000"},
+                                      {"tRazCell160", "6.1 dB", "61"},
                                       // Interfaces, Ethernet view: the LAN port is ifIndex 2.
-                                      {93, "eth0"},
-                                      {94, "ethernet-csmacd(6)", "6"},
-                                      {100, "12d:3h:25m:33s:", "1345"},
-                                      {111, "202"},
+                                      {"tRazCell93", "eth0"},
+                                      {"tRazCell94", "ethernet-csmacd(6)", "6"},
+                                      {"tRazCell100", "12d:3h:25m:33s:", "1345"},
+                                      {"tRazCell111", "202"},
                                       // ADSL-Line, modem end.
-                                      {113, "R62GX-0A050C01"},
-                                      {118, " noDefect ", "\x80"},
-                                      {120, "1.02 Mbps", "1024000"},
-                                      {124, "27"}};
+                                      {"tRazCell113", "R62GX-0A050C01"},
+                                      {"tRazCell118", " noDefect ", "\x80"},
+                                      {"tRazCell120", "1.02 Mbps", "1024000"},
+                                      {"tRazCell124", "27"}};
             for (const Expected& e : cells) {
                 tRazCell* cell = w.cell(e.cell);
                 QCOMPARE(cell->String2(),
@@ -250,9 +253,9 @@ private slots:
                 QCOMPARE(cell->Alignment1(), cntText ? Alignment::Centre : Alignment::Right);
                 QCOMPARE(cell->Alignment2(), cntText ? Alignment::Centre : Alignment::Left);
             }
-            QCOMPARE(w.cell(97)->String2(), rawData
-                                                ? QString::fromLatin1("\x00\x0a\x05\x0c\x01\x0e", 6)
-                                                : QStringLiteral("00:0A:05:0C:01:0E"));
+            QCOMPARE(w.cell("tRazCell97")->String2(),
+                     rawData ? QString::fromLatin1("\x00\x0a\x05\x0c\x01\x0e", 6)
+                             : QStringLiteral("00:0A:05:0C:01:0E"));
 
             QCOMPARE(w.find<QLineEdit>("Edit3")->text() + w.find<QLineEdit>("Edit5")->text(),
                      QStringLiteral("noc@example.netWiring cupboard"));
@@ -261,10 +264,10 @@ private slots:
                     .startsWith(QStringLiteral("Router uptime:  12 days 3 hours 25 mins 47 secs")));
             QCOMPARE(w.text("Label22") + w.text("Label23"), QStringLiteral("LAN (up)WAN (up)"));
             // The 64-bit counters answered, so the WAN data cells show them.
-            QVERIFY(w.cell(151)->toolTip().contains(QStringLiteral("(64 bit)")));
+            QVERIFY(w.cell("tRazCell151")->toolTip().contains(QStringLiteral("(64 bit)")));
             const QRegularExpression octets(rawData ? QStringLiteral("^\\d{10,}$")
                                                     : QStringLiteral("^\\d+(\\.\\d+)? GB$"));
-            for (int n : {146, 147, 151, 152})
+            for (const char* n : {"tRazCell146", "tRazCell147", "tRazCell151", "tRazCell152"})
                 QVERIFY2(octets.match(w.cell(n)->String2()).hasMatch(),
                          qPrintable(w.cell(n)->String2()));
             QVERIFY(w.memoLines().isEmpty() && w.text("Label12").isEmpty()); // no table chosen yet
@@ -286,32 +289,32 @@ private slots:
         w.click("IntfBtnWANX");
         QCOMPARE(down(intf), QStringLiteral("0001"));
         QCOMPARE(w.text("Label11"), QStringLiteral("WAN Uplink (ifX)"));
-        for (int n : {110, 111, 112})
+        for (const char* n : {"tRazCell110", "tRazCell111", "tRazCell112"})
             QVERIFY(w.cell(n)->isHidden());
-        QCOMPARE(w.cell(93)->String2(), QStringLiteral("atm0")); // found past ifNumber
-        QCOMPARE(w.cell(109)->String2(), QStringLiteral("false(2)"));
+        QCOMPARE(w.cell("tRazCell93")->String2(), QStringLiteral("atm0")); // found past ifNumber
+        QCOMPARE(w.cell("tRazCell109")->String2(), QStringLiteral("false(2)"));
         // The selected view again: no fetch, no refill.
-        w.cell(93)->SetString2(QStringLiteral("sentinel"));
+        w.cell("tRazCell93")->SetString2(QStringLiteral("sentinel"));
         w.click("IntfBtnWANX");
-        QCOMPARE(w.cell(93)->String2(), QStringLiteral("sentinel"));
+        QCOMPARE(w.cell("tRazCell93")->String2(), QStringLiteral("sentinel"));
         w.click("IntfBtnWAN");
         QCOMPARE(down(intf), QStringLiteral("0100"));
         QCOMPARE(w.text("Label11"), QStringLiteral("WAN Uplink"));
-        QVERIFY(!w.cell(110)->isHidden() && !w.cell(112)->isHidden());
-        QCOMPARE(w.cell(94)->String2(), QStringLiteral("ppp(23)"));
+        QVERIFY(!w.cell("tRazCell110")->isHidden() && !w.cell("tRazCell112")->isHidden());
+        QCOMPARE(w.cell("tRazCell94")->String2(), QStringLiteral("ppp(23)"));
 
         const auto adsl = {"ADSLBtnUpStream", "ADSLBtnDownStream"};
         w.click("ADSLBtnDownStream");
         QCOMPARE(down(adsl), QStringLiteral("01"));
         QCOMPARE(w.text("Label15"), QStringLiteral("DownStream(ATU-C)"));
-        QCOMPARE(w.cell(113)->String1(), QStringLiteral("InvSerialNumber"));
-        QCOMPARE(w.cell(113)->String2(), QStringLiteral("DSLAM-7731-A14"));
-        QCOMPARE(w.cell(124)->String2(), QStringLiteral("254"));
-        QCOMPARE(w.cell(118)->width(), 552); // a defect is listed across both columns
+        QCOMPARE(w.cell("tRazCell113")->String1(), QStringLiteral("InvSerialNumber"));
+        QCOMPARE(w.cell("tRazCell113")->String2(), QStringLiteral("DSLAM-7731-A14"));
+        QCOMPARE(w.cell("tRazCell124")->String2(), QStringLiteral("254"));
+        QCOMPARE(w.cell("tRazCell118")->width(), 552); // a defect is listed across both columns
         w.click("ADSLBtnUpStream");
         QCOMPARE(down(adsl), QStringLiteral("10"));
         QCOMPARE(w.text("Label15"), QStringLiteral("UpStream(ATU-R)"));
-        QCOMPARE(w.cell(118)->width(), 260);
+        QCOMPARE(w.cell("tRazCell118")->width(), 260);
 
         const auto tables = {"TableBtnAddr", "TableBtnRoute", "TableBtnMedia", "TableBtnConn",
                              "TableBtnUDP"};
@@ -482,11 +485,11 @@ private slots:
             Window w;
             QCOMPARE(relay.RequestCount(), 4);
             QVERIFY(w.text("StaticText5").startsWith(QStringLiteral("Cannot communicate")));
-            QVERIFY(w.cell(129)->String2().isEmpty());
+            QVERIFY(w.cell("tRazCell129")->String2().isEmpty());
             relay.GoSilentAfter(-1);
         }
         Window w;
-        QCOMPARE(w.cell(129)->String2(), QStringLiteral("end-to-end + applications"));
+        QCOMPARE(w.cell("tRazCell129")->String2(), QStringLiteral("end-to-end + applications"));
         const QString identity = w.text("StaticText5");
         const int sent = relay.RequestCount();
         relay.GoSilentAfter(0);
@@ -497,8 +500,8 @@ private slots:
                  QStringLiteral("Cannot communicate with Corvane router at ") + at +
                      QStringLiteral("\nplease check router IP address and community in options"));
         QCOMPARE(w.sounds.Count(core::Sound::Error), 1);
-        for (int n : {129, 143, 145, 66})
-            QVERIFY2(w.cell(n)->String2().isEmpty(), qPrintable(QString::number(n)));
+        for (const char* n : {"tRazCell129", "tRazCell143", "tRazCell145", "tRazCell66"})
+            QVERIFY2(w.cell(n)->String2().isEmpty(), n);
         QVERIFY(w.text("StaticText7").isEmpty());
         QVERIFY(w.find<QLineEdit>("Edit3")->text().isEmpty());
         QVERIFY(w.messages.errors.isEmpty());
@@ -509,8 +512,8 @@ private slots:
         relay.GoSilentAfter(-1);
         w.click("OptionsBtnConnect");
         QCOMPARE(w.text("StaticText5"), identity);
-        QCOMPARE(w.cell(129)->String2(), QStringLiteral("end-to-end + applications"));
-        QVERIFY(!w.cell(66)->String2().isEmpty());
+        QCOMPARE(w.cell("tRazCell129")->String2(), QStringLiteral("end-to-end + applications"));
+        QVERIFY(!w.cell("tRazCell66")->String2().isEmpty());
         QVERIFY(!w.find<QLineEdit>("Edit3")->text().isEmpty());
 
         // Another address typed and left without Connect ends the session with this router.
@@ -520,7 +523,7 @@ private slots:
         w.form->Edit1Exit();
         QVERIFY(!w.form->query().RouterPresent);
         QVERIFY(w.text("StaticText5").contains(QStringLiteral("Connect To Router")));
-        QVERIFY(w.cell(129)->String2().isEmpty());
+        QVERIFY(w.cell("tRazCell129")->String2().isEmpty());
         w.click("SystemBtnSet1");
         QTest::qWait(1500);
         QCOMPARE(other.RequestCount(), 0);
@@ -655,9 +658,9 @@ private slots:
         auto* contact = w.find<QLineEdit>("Edit3");
         const QString original = contact->text();
         contact->setText(QStringLiteral("being typed"));
-        const QString before = w.cell(146)->String2();
-        w.cell(61)->SetString2(QStringLiteral("sentinel"));
-        QTRY_VERIFY_WITH_TIMEOUT(w.cell(146)->String2() != before, 5000);
+        const QString before = w.cell("tRazCell146")->String2();
+        w.cell("tRazCell61")->SetString2(QStringLiteral("sentinel"));
+        QTRY_VERIFY_WITH_TIMEOUT(w.cell("tRazCell146")->String2() != before, 5000);
         QCOMPARE(contact->text(), QStringLiteral("being typed"));
 
         contact->setText(QStringLiteral("lab@example.org"));
@@ -666,7 +669,8 @@ private slots:
         std::string held;
         QVERIFY(snmp::SNMPGetValue("1.3.6.1.2.1.1.4.0", "public", router_.Address(), held));
         QCOMPARE(QString::fromStdString(held), QStringLiteral("lab@example.org"));
-        QCOMPARE(w.cell(61)->String2(), QStringLiteral("sentinel")); // a Set repaints nothing else
+        QCOMPARE(w.cell("tRazCell61")->String2(),
+                 QStringLiteral("sentinel")); // a Set repaints nothing else
         // Text Latin-1 cannot carry is refused, never sent as "?".
         contact->setText(QStringLiteral("Caf\u00e9 \u20ac \u6771\u4eac"));
         w.click("SystemBtnSet1");

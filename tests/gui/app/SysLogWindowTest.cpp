@@ -7,7 +7,7 @@
 #include "Process.h"
 #include "TestSeams.h"
 #include "UdpSender.h"
-#include "app/LogOff.h"
+#include "app/tray/LogOff.h"
 #include "app/Main.h"
 #include "app/syslog/SysLogWin.h"
 #include "widgets/RollOverBtn.h"

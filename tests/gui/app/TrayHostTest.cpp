@@ -3,8 +3,8 @@
 // a right press that does nothing, and minimising with MinTray that hides both windows behind it.
 #include "TestSeams.h"
 #include "app/Main.h"
-#include "app/Tray.h"
 #include "app/syslog/SysLogWin.h"
+#include "app/tray/Tray.h"
 
 #include <QApplication>
 #include <QProcess>

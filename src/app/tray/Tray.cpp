@@ -1,4 +1,4 @@
-#include "Tray.h"
+#include "app/tray/Tray.h"
 
 #include <QGuiApplication>
 #include <QIcon>

@@ -1,4 +1,4 @@
-#include "SessionEnd.h"
+#include "app/tray/SessionEnd.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>

@@ -1,6 +1,6 @@
-#include "LogOff.h"
+#include "app/tray/LogOff.h"
 
-#include "Dialogs.h"
+#include "app/Dialogs.h"
 
 #include <QCoreApplication>
 #include <QEvent>

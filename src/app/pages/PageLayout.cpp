@@ -1,4 +1,4 @@
-#include "PageLayout.h"
+#include "app/pages/PageLayout.h"
 
 #include <array>
 #include <vector>
@@ -56,6 +56,53 @@ const mib::TMIBEntry LanMask{"Subnet Mask", "", "The routers LAN subnet mask"};
 const mib::TMIBEntry WanAddress{"IP Address", "", "The routers WAN IP address"};
 const mib::TMIBEntry WanMask{"Subnet Mask", "", "The routers WAN subnet mask"};
 
+// General Info: the three writable strings, the services, and the LAN, WAN and line columns.
+using mib::SystemMIB;
+const CellLayout GeneralCells[] = {
+    {126, SystemPageIndex, 14, 158, 262, 85, &SystemMIB[1], {}},
+    {127, SystemPageIndex, 14, 186, 262, 85, &SystemMIB[2], {}},
+    {128, SystemPageIndex, 315, 158, 262, 85, &SystemMIB[3], {}},
+    {129, SystemPageIndex, 315, 186, 262, 85, &SystemMIB[4], {}},
+    {143, SystemPageIndex, 14, 260, 184, 90, &LanAddress, {}},
+    {144, SystemPageIndex, 14, 288, 184, 90, &LanMask, {}},
+    {145, SystemPageIndex, 14, 316, 184, 90, &SystemMIB[5], {}},
+    {146, SystemPageIndex, 14, 344, 184, 90, &SystemMIB[7], {}},
+    {147, SystemPageIndex, 14, 372, 184, 90, &SystemMIB[8], {}},
+    {148, SystemPageIndex, 230, 260, 184, 90, &WanAddress, {}},
+    {149, SystemPageIndex, 230, 288, 184, 90, &WanMask, {}},
+    {150, SystemPageIndex, 230, 316, 184, 90, &SystemMIB[6], {}},
+    {151, SystemPageIndex, 422, 260, 184, 90, &SystemMIB[9], {}},
+    {152, SystemPageIndex, 422, 288, 184, 90, &SystemMIB[10], {}},
+    {153, SystemPageIndex, 230, 378, 184, 90, &SystemMIB[11], {}},
+    {154, SystemPageIndex, 230, 462, 184, 90, &SystemMIB[12], {}},
+    {155, SystemPageIndex, 230, 406, 184, 90, &SystemMIB[13], {}},
+    {156, SystemPageIndex, 230, 434, 184, 90, &SystemMIB[14], {}},
+    {157, SystemPageIndex, 422, 378, 184, 90, &SystemMIB[15], {}},
+    {158, SystemPageIndex, 422, 462, 184, 90, &SystemMIB[16], {}},
+    {159, SystemPageIndex, 422, 406, 184, 90, &SystemMIB[17], {}},
+    {160, SystemPageIndex, 422, 434, 184, 90, &SystemMIB[18], {}},
+};
+
+// Options: the address and community cells with their edits, the option labels beside the
+// toggles (label only: the separator is the cell's width) and the refresh interval.
+const CellLayout OptionsCells[] = {
+    {130, OptionsPageIndex, 24, 72, 400, 175, nullptr, "Router IP address"},
+    {131, OptionsPageIndex, 24, 100, 400, 175, nullptr, "Router community"},
+    {125, OptionsPageIndex, 52, 166, 240, 240, nullptr, "Hide when minimised"},
+    {141, OptionsPageIndex, 52, 194, 240, 240, nullptr, "Start minimised"},
+    {142, OptionsPageIndex, 52, 222, 240, 240, nullptr, "Auto run on Windows boot"},
+    {138, OptionsPageIndex, 348, 166, 240, 240, nullptr, "Beep on connect success/failure"},
+    {134, OptionsPageIndex, 348, 194, 240, 240, nullptr, "Centre text in titles and data"},
+    {133, OptionsPageIndex, 348, 222, 240, 240, nullptr, "Always display raw data"},
+    {161, OptionsPageIndex, 24, 254, 300, 216, nullptr, "Auto Refresh Interval"},
+    {132, OptionsPageIndex, 52, 322, 240, 240, nullptr, "Enable SysLog server"},
+    {137, OptionsPageIndex, 52, 350, 240, 240, nullptr, "Beep on arrival of SysLog message"},
+    {136, OptionsPageIndex, 52, 378, 240, 240, nullptr, "Remove process ID from messages"},
+    {135, OptionsPageIndex, 348, 322, 240, 240, nullptr, "Add router IP and port to messages"},
+    {139, OptionsPageIndex, 348, 350, 240, 240, nullptr, "Output SysLog messages to file"},
+    {140, OptionsPageIndex, 348, 378, 240, 240, nullptr, "Add date to SysLog filename"},
+};
+
 std::vector<CellLayout> BuildCells() {
     std::vector<CellLayout> cells;
     cells.reserve(CellCount);
@@ -97,54 +144,8 @@ std::vector<CellLayout> BuildCells() {
                          165,
                          &mib::AtucMIB[i],
                          {}});
-
-    using mib::SystemMIB;
-    const CellLayout general[] = {
-        {126, SystemPageIndex, 14, 158, 262, 85, &SystemMIB[1], {}},
-        {127, SystemPageIndex, 14, 186, 262, 85, &SystemMIB[2], {}},
-        {128, SystemPageIndex, 315, 158, 262, 85, &SystemMIB[3], {}},
-        {129, SystemPageIndex, 315, 186, 262, 85, &SystemMIB[4], {}},
-        {143, SystemPageIndex, 14, 260, 184, 90, &LanAddress, {}},
-        {144, SystemPageIndex, 14, 288, 184, 90, &LanMask, {}},
-        {145, SystemPageIndex, 14, 316, 184, 90, &SystemMIB[5], {}},
-        {146, SystemPageIndex, 14, 344, 184, 90, &SystemMIB[7], {}},
-        {147, SystemPageIndex, 14, 372, 184, 90, &SystemMIB[8], {}},
-        {148, SystemPageIndex, 230, 260, 184, 90, &WanAddress, {}},
-        {149, SystemPageIndex, 230, 288, 184, 90, &WanMask, {}},
-        {150, SystemPageIndex, 230, 316, 184, 90, &SystemMIB[6], {}},
-        {151, SystemPageIndex, 422, 260, 184, 90, &SystemMIB[9], {}},
-        {152, SystemPageIndex, 422, 288, 184, 90, &SystemMIB[10], {}},
-        {153, SystemPageIndex, 230, 378, 184, 90, &SystemMIB[11], {}},
-        {154, SystemPageIndex, 230, 462, 184, 90, &SystemMIB[12], {}},
-        {155, SystemPageIndex, 230, 406, 184, 90, &SystemMIB[13], {}},
-        {156, SystemPageIndex, 230, 434, 184, 90, &SystemMIB[14], {}},
-        {157, SystemPageIndex, 422, 378, 184, 90, &SystemMIB[15], {}},
-        {158, SystemPageIndex, 422, 462, 184, 90, &SystemMIB[16], {}},
-        {159, SystemPageIndex, 422, 406, 184, 90, &SystemMIB[17], {}},
-        {160, SystemPageIndex, 422, 434, 184, 90, &SystemMIB[18], {}},
-    };
-    cells.insert(cells.end(), std::begin(general), std::end(general));
-
-    // Options: the address and community cells with their edits, the option labels beside the
-    // toggles (label only: the separator is the cell's width) and the refresh interval.
-    const CellLayout options[] = {
-        {130, OptionsPageIndex, 24, 72, 400, 175, nullptr, "Router IP address"},
-        {131, OptionsPageIndex, 24, 100, 400, 175, nullptr, "Router community"},
-        {125, OptionsPageIndex, 52, 166, 240, 240, nullptr, "Hide when minimised"},
-        {141, OptionsPageIndex, 52, 194, 240, 240, nullptr, "Start minimised"},
-        {142, OptionsPageIndex, 52, 222, 240, 240, nullptr, "Auto run on Windows boot"},
-        {138, OptionsPageIndex, 348, 166, 240, 240, nullptr, "Beep on connect success/failure"},
-        {134, OptionsPageIndex, 348, 194, 240, 240, nullptr, "Centre text in titles and data"},
-        {133, OptionsPageIndex, 348, 222, 240, 240, nullptr, "Always display raw data"},
-        {161, OptionsPageIndex, 24, 254, 300, 216, nullptr, "Auto Refresh Interval"},
-        {132, OptionsPageIndex, 52, 322, 240, 240, nullptr, "Enable SysLog server"},
-        {137, OptionsPageIndex, 52, 350, 240, 240, nullptr, "Beep on arrival of SysLog message"},
-        {136, OptionsPageIndex, 52, 378, 240, 240, nullptr, "Remove process ID from messages"},
-        {135, OptionsPageIndex, 348, 322, 240, 240, nullptr, "Add router IP and port to messages"},
-        {139, OptionsPageIndex, 348, 350, 240, 240, nullptr, "Output SysLog messages to file"},
-        {140, OptionsPageIndex, 348, 378, 240, 240, nullptr, "Add date to SysLog filename"},
-    };
-    cells.insert(cells.end(), std::begin(options), std::end(options));
+    cells.insert(cells.end(), std::begin(GeneralCells), std::end(GeneralCells));
+    cells.insert(cells.end(), std::begin(OptionsCells), std::end(OptionsCells));
 
     std::vector<CellLayout> byNumber(CellCount);
     for (const CellLayout& cell : cells)

@@ -1,0 +1,129 @@
+#include "app/pages/TablesPage.h"
+
+#include "app/Dialogs.h"
+#include "app/HistoryView.h"
+#include "app/pages/PageStack.h"
+#include "core/HistoryStore.h"
+#include "core/RouterQuery.h"
+#include "core/Statistics.h"
+#include "core/TableLayout.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScrollBar>
+#include <limits>
+
+namespace app {
+
+namespace {
+
+QString Latin1(std::string_view text) {
+    return QString::fromLatin1(text.data(), text.size());
+}
+
+void ShowLines(QPlainTextEdit* view, const QStringList& lines) {
+    view->setPlainText(lines.join(QLatin1Char('\n')));
+    view->verticalScrollBar()->setValue(0); // first line in sight
+}
+
+} // namespace
+
+TablesPage::TablesPage(const PageStack& pages, Outside outside)
+    : outside_(std::move(outside)), memo2_(pages.Memo2()),
+      label12_(pages.Control<QLabel>("Label12")), buttons_{pages.Button("TableBtnAddr"),
+                                                           pages.Button("TableBtnRoute"),
+                                                           pages.Button("TableBtnMedia"),
+                                                           pages.Button("TableBtnConn"),
+                                                           pages.Button("TableBtnUDP"),
+                                                           pages.Button("TableBtnEvents")} {
+    for (int view = 1; view <= 5; ++view)
+        connect(buttons_.Buttons()[static_cast<std::size_t>(view - 1)],
+                &widgets::tRollOverBtn::clicked, this, [this, view] { Select(view); });
+    connect(pages.Button("TableBtnEvents"), &widgets::tRollOverBtn::clicked, this,
+            &TablesPage::ShowEvents);
+    connect(pages.Button("TableBtnRefresh"), &widgets::tRollOverBtn::clicked, this,
+            &TablesPage::Refresh);
+    connect(pages.Button("TableBtnSave"), &widgets::tRollOverBtn::clicked, this, &TablesPage::Save);
+}
+
+void TablesPage::ShowTableLines() {
+    if (eventsShown_) return; // the event list stays in view until a table is picked
+    QStringList lines;
+    lines.reserve(static_cast<qsizetype>(outside_.stats.TableLines.size()));
+    for (const std::string& line : outside_.stats.TableLines)
+        lines.append(Latin1(line));
+    ShowLines(memo2_, lines);
+}
+
+void TablesPage::Select(int view) {
+    const bool wasPresent = outside_.query.RouterPresent;
+    const bool fromEvents = std::exchange(eventsShown_, false);
+    if (!outside_.stats.SelectTable(view)) { // already walked: nothing is sent
+        if (fromEvents) {
+            buttons_.Select(view);
+            label12_->setText(Latin1(mib::TableNames[view]));
+            ShowTableLines();
+        }
+        return;
+    }
+    buttons_.Select(view);
+    label12_->setText(Latin1(mib::TableNames[view]));
+    // While the router is absent nothing was fetched and the view keeps what it showed, unless
+    // that was the event list.
+    if (outside_.query.RouterPresent || fromEvents) ShowTableLines();
+    outside_.settled(wasPresent);
+}
+
+void TablesPage::ShowEvents() {
+    eventsShown_ = true;
+    buttons_.Select(6);
+    label12_->setText(QStringLiteral("Line events"));
+    ShowEventLines();
+}
+
+void TablesPage::ShowEventLines() {
+    const core::history::HistoryStore* store = outside_.history();
+    ShowLines(memo2_, store == nullptr
+                          ? QStringList{QStringLiteral("No line history has been recorded yet.")}
+                          : EventLines(store->Events(0, std::numeric_limits<int64_t>::max())));
+}
+
+void TablesPage::HistoryChanged() {
+    if (eventsShown_) ShowEventLines();
+}
+
+void TablesPage::Refresh() {
+    if (eventsShown_) {
+        ShowEventLines();
+        return;
+    }
+    if (!outside_.query.RouterPresent) return;
+    outside_.stats.tablesGetData();
+    ShowTableLines();
+    outside_.settled(true);
+}
+
+void TablesPage::Save() {
+    QString name;
+    std::vector<std::string> eventLines;
+    if (eventsShown_) {
+        name = QStringLiteral("LineEvents");
+        // UTF-8: the locale's dates are not always Latin-1, unlike the router's tables.
+        for (const QString& line : memo2_->toPlainText().split(QLatin1Char('\n')))
+            eventLines.push_back(line.toUtf8().toStdString());
+    } else {
+        const int view = outside_.stats.TableView;
+        if (view < 1 || view > 5) return;
+        name = Latin1(mib::TableNames[view]);
+    }
+    const std::optional<QString> path = outside_.saveDialog.Execute(
+        outside_.dialogParent, QStringLiteral("Please choose filename and path for Table file"),
+        name);
+    if (!path) return;
+    // The file holds exactly the view: its lines as 8-bit text, each ended by CR LF.
+    const QString error =
+        core::WriteTableFile(*path, eventsShown_ ? eventLines : outside_.stats.TableLines);
+    if (!error.isEmpty()) outside_.messages.Error(outside_.dialogParent, error);
+}
+
+} // namespace app
