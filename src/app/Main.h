@@ -21,7 +21,6 @@
 #include "core/Settings.h"
 #include "core/Statistics.h"
 #include "core/SysLog.h"
-#include "core/TrafficSampler.h"
 
 #include <QHash>
 #include <QStringList>
@@ -32,7 +31,6 @@
 
 class QAction;
 class QLabel;
-class QMenu;
 class QLineEdit;
 class QPlainTextEdit;
 class QStackedWidget;
@@ -40,11 +38,14 @@ class QTimer;
 class TForm2;
 
 namespace app {
-class HistoryView;
-class LineHistory;
+class GraphPage;
 class LogOff;
 class Tray;
 } // namespace app
+
+namespace core::history {
+class LineHistory;
+}
 
 namespace widgets {
 class tImageList;
@@ -228,31 +229,21 @@ public:
     void NDwnStream1Click(QAction* sender); // every Graph Scale item
     void GraphBtnClearClick();
     void GraphsBtnSaveClick();
-    void ShowTraffic1Click(QAction* sender); // every Show item: live traffic or a history view
-    void Span1Hour1Click(QAction* sender);   // every span item
-    void ExportHistory1Click();
-    void NotifyEvents1Click(QAction* sender);
     // A sample has been written: the history view and the event table, when shown, follow.
     void HistoryChanged();
-    [[nodiscard]] widgets::TrafficChart* Chart1() const { return chart1_; }
-    [[nodiscard]] widgets::TrafficChart* HistoryChart() const { return historyChart_; }
-    [[nodiscard]] app::HistoryView* HistoryViewer() const { return historyView_.get(); }
-    [[nodiscard]] QTimer* Timer2() const { return timer2_; }
-    [[nodiscard]] QMenu* PopupMenu1() const { return popupMenu1_; }
-    // A popup menu item by its name ("N3DChart1", "N5Second1"); nullptr when there is none.
-    [[nodiscard]] QAction* GraphMenuItem(const char* name) const;
-    [[nodiscard]] core::TrafficSampler& sampler() { return sampler_; }
+    // The page: Chart1, Timer2, PopupMenu1 and its items, the history views.
+    [[nodiscard]] app::GraphPage& Graph() const { return *graph_; }
 
     // Line history (MainHistory.cpp). Sampling starts once start-up has finished.
     void StartHistory();
-    void HistorySampled(const core::history::Sample& sample,
-                        const std::vector<core::history::Event>& events);
+    // A sample revealed `events`: each is told.
+    void HistorySampled(const std::vector<core::history::Event>& events);
     // One event: a line in the log when the server is on, a desktop notification when there is
     // a tray icon and notifications are on.
     void TellLineEvent(const core::history::Event& event);
     // The store could not be used as it was (set aside, or not writable): said once.
     void HistoryProblem(const QString& problem);
-    [[nodiscard]] app::LineHistory* LineHistory() const { return history_; }
+    [[nodiscard]] core::history::LineHistory* LineHistory() const { return history_; }
 
     // Access for the other parts of the window and for tests.
     [[nodiscard]] core::Settings& settings() { return settings_; }
@@ -289,10 +280,8 @@ private:
     void SaveSysLogLines(QWidget* dialogParent);
     // Graph (MainGraph.cpp).
     void BuildGraphPage();
-    void ApplyGraphView(); // the chart's look from the Graph settings
-    void GraphTickClick(QAction* sender);
-    void ShowGraphView(); // the live chart or the history view GraphShow picks
-    // The history for the views, opened read-only once there is one; nullptr until then.
+    // The history for the export and the event table, opened read-only once there is one;
+    // nullptr until then.
     const core::history::HistoryStore* History();
     void ShowEventLines();
 
@@ -322,7 +311,6 @@ private:
     core::SettingsStore store_;
     core::RouterQuery query_;
     core::Statistics stats_;
-    core::TrafficSampler sampler_;
     bool showOnStart_ = true;
     app::LogOff* logOff_ = nullptr;
     bool reporting_ = false;  // an error box is open
@@ -357,13 +345,9 @@ private:
     } ui_;
     QPlainTextEdit* memo2_ = nullptr;
     QTimer* timer1_ = nullptr;
-    QTimer* timer2_ = nullptr;
-    widgets::TrafficChart* chart1_ = nullptr;
-    widgets::TrafficChart* historyChart_ = nullptr; // in chart1_'s place while a history view is
-    std::unique_ptr<app::HistoryView> historyView_;
+    app::GraphPage* graph_ = nullptr;
     std::unique_ptr<core::history::HistoryStore> historyStore_;
     bool eventsShown_ = false; // the Tables page shows the line events
-    QMenu* popupMenu1_ = nullptr;
     widgets::tImageList* imageList1_ = nullptr; // 128 x 32: menu and page buttons
     widgets::tImageList* imageList2_ = nullptr; // 24 x 24: option toggles
     widgets::tImageList* imageList3_ = nullptr; // 32 x 24: the Set buttons
@@ -371,7 +355,7 @@ private:
     app::SysLogView sysLogPage_;
     TForm2* form2_ = nullptr;
     app::Tray* tray_ = nullptr;
-    app::LineHistory* history_ = nullptr;
+    core::history::LineHistory* history_ = nullptr;
     bool historyProblemShown_ = false;
     std::unique_ptr<app::SysLogPanel> sysLogPanel_; // the log's lines and its one view
     // Last, so it stops listening before anything it reads is gone.

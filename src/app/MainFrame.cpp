@@ -1,8 +1,7 @@
 // The window frame: construction, start-up and shut-down order, the menu and its page stack,
 // the radio-style button groups, hints and the auto-refresh timer.
 #include "Artwork.h"
-#include "app/graph/HistoryView.h"
-#include "LineHistory.h"
+#include "core/LineHistory.h"
 #include "LogOff.h"
 #include "Main.h"
 #include "Panel.h"
@@ -64,7 +63,7 @@ using widgets::tRollOverBtn;
 
 TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
     : QWidget(parent), seams_(seams), query_(settings_, seams.sounds, seams.cursor),
-      stats_(query_, settings_, seams.clock), sampler_(query_, stats_, seams.clock) {
+      stats_(query_, settings_, seams.clock) {
     BuildFrame();
     BuildPages();
     BindControls();

@@ -1,6 +1,6 @@
 // The Options page: router address and community, the twelve on/off options, the refresh
 // interval and the syslog file. Changes act at once; they reach the store when the program ends.
-#include "LineHistory.h"
+#include "core/LineHistory.h"
 #include "Main.h"
 #include "widgets/RazCell.h"
 #include "widgets/RollOverBtn.h"
