@@ -69,8 +69,8 @@ int main(int argc, char** argv) {
     {
         HistoryWriter writer(dir.filePath("writer.sqlite"));
         QEventLoop loop;
-        QObject::connect(&writer, &HistoryWriter::Written, [&](const Sample& s) {
-            if (s.time == End + (n - 1) * 60) loop.quit();
+        QObject::connect(&writer, &HistoryWriter::Written, [&](qint64 time) {
+            if (time == End + (n - 1) * 60) loop.quit();
         });
         bench::SynthLine line;
         std::vector<Event> events;

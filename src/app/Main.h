@@ -23,7 +23,6 @@
 #include "core/Settings.h"
 #include "core/Statistics.h"
 #include "core/SysLog.h"
-#include "core/TrafficSampler.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -31,7 +30,6 @@
 #include <string>
 
 class QAction;
-class QMenu;
 class QStackedWidget;
 class QTimer;
 class TForm2;
@@ -39,13 +37,16 @@ class TForm2;
 namespace app {
 class AboutPage;
 class DataPages;
-class HistoryView;
-class LineHistory;
+class GraphPage;
 class LogOff;
 class OptionsPage;
 class PageStack;
 class TrayControl;
 } // namespace app
+
+namespace core::history {
+class LineHistory;
+}
 
 namespace widgets {
 class tImageList;
@@ -212,31 +213,21 @@ public:
     void NDwnStream1Click(QAction* sender); // every Graph Scale item
     void GraphBtnClearClick();
     void GraphsBtnSaveClick();
-    void ShowTraffic1Click(QAction* sender); // every Show item: live traffic or a history view
-    void Span1Hour1Click(QAction* sender);   // every span item
-    void ExportHistory1Click();
-    void NotifyEvents1Click(QAction* sender);
     // A sample has been written: the history view and the event table, when shown, follow.
     void HistoryChanged();
-    [[nodiscard]] widgets::TrafficChart* Chart1() const { return chart1_; }
-    [[nodiscard]] widgets::TrafficChart* HistoryChart() const { return historyChart_; }
-    [[nodiscard]] app::HistoryView* HistoryViewer() const { return historyView_.get(); }
-    [[nodiscard]] QTimer* Timer2() const { return timer2_; }
-    [[nodiscard]] QMenu* PopupMenu1() const { return popupMenu1_; }
-    // A popup menu item by its name ("N3DChart1", "N5Second1"); nullptr when there is none.
-    [[nodiscard]] QAction* GraphMenuItem(const char* name) const;
-    [[nodiscard]] core::TrafficSampler& sampler() { return sampler_; }
+    // The page: Chart1, Timer2, PopupMenu1 and its items, the history views.
+    [[nodiscard]] app::GraphPage& Graph() const { return *graph_; }
 
     // Line history (MainHistory.cpp). Sampling starts once start-up has finished.
     void StartHistory();
-    void HistorySampled(const core::history::Sample& sample,
-                        const std::vector<core::history::Event>& events);
+    // A sample revealed `events`: each is told.
+    void HistorySampled(const std::vector<core::history::Event>& events);
     // One event: a line in the log when the server is on, a desktop notification when there is
     // a tray icon and notifications are on.
     void TellLineEvent(const core::history::Event& event);
     // The store could not be used as it was (set aside, or not writable): said once.
     void HistoryProblem(const QString& problem);
-    [[nodiscard]] app::LineHistory* LineHistory() const { return history_; }
+    [[nodiscard]] core::history::LineHistory* LineHistory() const { return history_; }
 
     // Access for the other parts of the window and for tests.
     [[nodiscard]] core::Settings& settings() { return settings_; }
@@ -269,10 +260,8 @@ private:
     void ResumeAfterSessionEnd();
     // Graph (MainGraph.cpp).
     void BuildGraphPage();
-    void ApplyGraphView(); // the chart's look from the Graph settings
-    void GraphTickClick(QAction* sender);
-    void ShowGraphView(); // the live chart or the history view GraphShow picks
-    // The history for the views, opened read-only once there is one; nullptr until then.
+    // The history for the export and the event table, opened read-only once there is one;
+    // nullptr until then.
     const core::history::HistoryStore* History();
 
     // Line history (MainHistory.cpp).
@@ -283,7 +272,6 @@ private:
     core::SettingsStore store_;
     core::RouterQuery query_;
     core::Statistics stats_;
-    core::TrafficSampler sampler_;
     bool showOnStart_ = true;
 
     QStackedWidget* pageControl_ = nullptr;
@@ -293,18 +281,14 @@ private:
     app::AboutPage* about_ = nullptr;
     app::ButtonGroup menu_;
     QTimer* timer1_ = nullptr;
-    QTimer* timer2_ = nullptr;
-    widgets::TrafficChart* chart1_ = nullptr;
-    widgets::TrafficChart* historyChart_ = nullptr; // in chart1_'s place while a history view is
-    std::unique_ptr<app::HistoryView> historyView_;
+    app::GraphPage* graph_ = nullptr;
     std::unique_ptr<core::history::HistoryStore> historyStore_;
-    QMenu* popupMenu1_ = nullptr;
     widgets::tImageList* imageList1_ = nullptr; // 128 x 32: menu and page buttons
     widgets::tImageList* imageList2_ = nullptr; // 24 x 24: option toggles
     widgets::tImageList* imageList3_ = nullptr; // 32 x 24: the Set buttons
     app::HintFilter* hintFilter_ = nullptr;
     std::unique_ptr<app::TrayControl> tray_;
-    app::LineHistory* history_ = nullptr;
+    core::history::LineHistory* history_ = nullptr;
     bool historyProblemShown_ = false;
     std::unique_ptr<app::SysLogViewer> sysLogViewer_; // the log's page, floating window and lines
     // Last, so it stops listening before anything it reads, or asks, is gone.

@@ -1,8 +1,6 @@
 // The window frame: construction, start-up and shut-down order, the menu and its page stack,
 // the radio-style button groups, hints and the auto-refresh timer.
 #include "Artwork.h"
-#include "HistoryView.h"
-#include "LineHistory.h"
 #include "Main.h"
 #include "app/options/OptionsPage.h"
 #include "app/pages/AboutPage.h"
@@ -10,6 +8,7 @@
 #include "app/pages/PageStack.h"
 #include "app/pages/Panel.h"
 #include "app/tray/TrayControl.h"
+#include "core/LineHistory.h"
 #include "widgets/ImageList.h"
 #include "widgets/RazCell.h"
 #include "widgets/RollOverBtn.h"
@@ -66,7 +65,7 @@ using widgets::tRollOverBtn;
 
 TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
     : QWidget(parent), seams_(seams), query_(settings_, seams.sounds, seams.cursor),
-      stats_(query_, settings_, seams.clock), sampler_(query_, stats_, seams.clock) {
+      stats_(query_, settings_, seams.clock) {
     BuildFrame();
     BuildPages();
     BuildSysLogPage();

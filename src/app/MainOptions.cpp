@@ -1,9 +1,9 @@
 // The Options page, run by app::OptionsPage; here the window says what its options mean to the
 // rest of the window, and its handlers only delegate.
-#include "LineHistory.h"
 #include "Main.h"
 #include "app/options/OptionsPage.h"
 #include "app/pages/DataPages.h"
+#include "core/LineHistory.h"
 
 void TForm1::BuildOptionsPage() {
     app::OptionsPage::Hooks hooks{

@@ -41,7 +41,7 @@ void HistoryWriter::Post(const Sample& sample, std::vector<Event> events) {
                 this, [this, notices = std::move(notices)] { emit UsageNotices(notices); },
                 Qt::QueuedConnection);
         QMetaObject::invokeMethod(
-            this, [this, sample, events] { emit Written(sample, events); }, Qt::QueuedConnection);
+            this, [this, time = sample.time] { emit Written(time); }, Qt::QueuedConnection);
     });
 }
 

@@ -29,9 +29,9 @@ public:
     void SetAllowance(Allowance allowance);
 
 signals:
-    // After the sample and its events are stored, on the writer's owner's thread.
-    void Written(const core::history::Sample& sample,
-                 const std::vector<core::history::Event>& events);
+    // After the sample taken at `time` and its events are stored, on the writer's owner's
+    // thread.
+    void Written(qint64 time);
     // After a stored sample took the usage past 80% or 100% of the allowance, once a period.
     void UsageNotices(const std::vector<core::history::UsageNotice>& notices);
     // A file set aside, a database that could not be opened, a sample that could not be stored.

@@ -1,8 +1,8 @@
 #include "app/pages/TablesPage.h"
 
 #include "app/Dialogs.h"
-#include "app/HistoryView.h"
 #include "app/pages/PageStack.h"
+#include "core/History.h"
 #include "core/HistoryStore.h"
 #include "core/RouterQuery.h"
 #include "core/Statistics.h"
@@ -85,7 +85,8 @@ void TablesPage::ShowEventLines() {
     const core::history::HistoryStore* store = outside_.history();
     ShowLines(memo2_, store == nullptr
                           ? QStringList{QStringLiteral("No line history has been recorded yet.")}
-                          : EventLines(store->Events(0, std::numeric_limits<int64_t>::max())));
+                          : core::history::EventLines(
+                                store->Events(0, std::numeric_limits<int64_t>::max())));
 }
 
 void TablesPage::HistoryChanged() {

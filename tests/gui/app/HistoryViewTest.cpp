@@ -1,11 +1,12 @@
 // The Graph page's history views and the Tables page's line events, from a seeded history
 // database: what each Show item and span puts in the chart, that the live chart comes back as it
 // was, the event table and its saved file, and the CSV export from the menu.
-#include "app/HistoryView.h"
+#include "app/graph/HistoryView.h"
 
 #include "FakeAgent.h"
 #include "TestSeams.h"
 #include "app/Main.h"
+#include "app/graph/GraphPage.h"
 #include "widgets/RollOverBtn.h"
 #include "widgets/TrafficChart.h"
 
@@ -77,9 +78,9 @@ class HistoryViewTest : public QObject {
     QTemporaryDir dir_;
     int64_t now_ = clock_.Now().toSecsSinceEpoch();
 
-    void pick(const char* item) { form_->GraphMenuItem(item)->trigger(); }
+    void pick(const char* item) { form_->Graph().MenuItem(item)->trigger(); }
     [[nodiscard]] bool drawn() const {
-        return QTest::qWaitFor([this] { return !form_->HistoryViewer()->Pending(); });
+        return QTest::qWaitFor([this] { return !form_->Graph().HistoryViewer()->Pending(); });
     }
     QString answer(const QString& name) {
         const QString path = dir_.filePath(name);
@@ -103,8 +104,8 @@ private slots:
     void eachViewAndSpanFromTheStore() {
         HistoryStore store(HistoryStore::DefaultFileName(), HistoryStore::Mode::Read);
         QVERIFY(store.Open());
-        const QImage live = form_->Chart1()->Render(form_->Chart1()->size());
-        QVERIFY(!form_->GraphMenuItem("Span1Year1")->isEnabled());
+        const QImage live = form_->Graph().Chart1()->Render(form_->Graph().Chart1()->size());
+        QVERIFY(!form_->Graph().MenuItem("Span1Year1")->isEnabled());
         const struct {
             const char* item;
             Col column;
@@ -117,7 +118,7 @@ private slots:
                                "Span1Year1"};
         const char* formats[] = {"^\\d+:\\d\\d$", "^\\d+:\\d\\d$", "^[A-Z][a-z]{2} \\d+:00$",
                                  "^\\d+ [A-Z][a-z]{2}$", "^[A-Z][a-z]{2} \\d{4}$"};
-        widgets::TrafficChart* chart = form_->HistoryChart();
+        widgets::TrafficChart* chart = form_->Graph().HistoryChart();
         for (const auto& view : views)
             for (int span = 0; span < 5; ++span) {
                 pick(view.item);
@@ -128,8 +129,8 @@ private slots:
                 QCOMPARE(chart->BottomMin(), shownFrom);
                 QVERIFY(drawn());
                 const QByteArray at = QByteArray(view.item) + " " + spans[span];
-                QVERIFY2(chart->isVisible() && !form_->Chart1()->isVisible(), at);
-                const int64_t from = now_ - app::SpanSeconds[span];
+                QVERIFY2(chart->isVisible() && !form_->Graph().Chart1()->isVisible(), at);
+                const int64_t from = now_ - chart::SpanSeconds[span];
                 const auto expected = store.Series(view.column, from, now_, chart->PlotWidth());
                 const auto& points =
                     chart->Series(view.column < Col::AturCurrSnrMgn ? 0 : 1).points;
@@ -169,13 +170,19 @@ private slots:
                     QVERIFY(chart->accessibleDescription().contains(mark.text));
                 }
                 QCOMPARE(counted, qsizetype(store.Events(from, now_ + 1).size()));
+                // Drawn without a window, as a report or a web page does: the same picture.
+                chart::ChartModel headless;
+                chart::FillHistoryChart(headless, &store, chart::GraphShow(1 + (&view - views)),
+                                        span, chart->size(), clock_.Now());
+                QVERIFY2(headless.Render(chart->size()) == chart->Render(chart->size()), at);
+                QCOMPARE(headless.Description(), chart->accessibleDescription());
             }
         QVERIFY(std::any_of(chart->Marks().begin(), chart->Marks().end(),
                             [](const auto& mark) { return mark.count >= 60; }));
         pick("ShowTraffic1");
-        QVERIFY(form_->Chart1()->isVisible() && !chart->isVisible());
-        QVERIFY(!form_->GraphMenuItem("Span1Year1")->isEnabled());
-        QCOMPARE(form_->Chart1()->Render(form_->Chart1()->size()), live);
+        QVERIFY(form_->Graph().Chart1()->isVisible() && !chart->isVisible());
+        QVERIFY(!form_->Graph().MenuItem("Span1Year1")->isEnabled());
+        QCOMPARE(form_->Graph().Chart1()->Render(form_->Graph().Chart1()->size()), live);
         QCOMPARE(form_->settings().GraphSpan, 4);
     }
 
@@ -190,7 +197,7 @@ private slots:
                           Qt::LeftButton);
         auto* memo = form_->findChild<QPlainTextEdit*>("Memo2");
         const QStringList lines = memo->toPlainText().split(QLatin1Char('\n'));
-        QCOMPARE(lines, app::EventLines(events));
+        QCOMPARE(lines, core::history::EventLines(events));
         QVERIFY(events.front().time > events.back().time);
         QVERIFY(lines.front().startsWith(QLocale().toString(
             QDateTime::fromSecsSinceEpoch(events.front().time), QLocale::ShortFormat)));
@@ -233,7 +240,7 @@ private slots:
         }
         form_->HistoryChanged(); // as the recorder's writer signals it
         QVERIFY(drawn());
-        QVERIFY(qAbs(form_->HistoryChart()->Series(0).points.back().y - 99.9) < 1e-9);
+        QVERIFY(qAbs(form_->Graph().HistoryChart()->Series(0).points.back().y - 99.9) < 1e-9);
     }
 };
 

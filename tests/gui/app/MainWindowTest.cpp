@@ -5,9 +5,10 @@
 #include "Agents.h"
 #include "FakeAgent.h"
 #include "TestSeams.h"
-#include "app/LineHistory.h"
 #include "app/Main.h"
+#include "app/graph/GraphPage.h"
 #include "app/syslog/SysLogWin.h"
+#include "core/LineHistory.h"
 #include "snmp/Transport.h"
 #include "widgets/RazCell.h"
 #include "widgets/RollOverBtn.h"
@@ -534,7 +535,7 @@ private slots:
         relay.ForwardTo(router_.Address());
         WriteProfile(QString::fromStdString(relay.Address()), {{QStringLiteral("HistoryInt"), 2}});
         Window w;
-        QSignalSpy written(w.form->LineHistory(), &app::LineHistory::SampleWritten);
+        QSignalSpy written(w.form->LineHistory(), &core::history::LineHistory::SampleWritten);
         QCOMPARE(relay.RequestCount(), 185); // start-up's own; a sampling graph adds 2
         QTest::qWait(1500);
         QCOMPARE(relay.RequestCount(), 185);
@@ -554,7 +555,7 @@ private slots:
                      {{QStringLiteral("GraphRefreshInt"), 2}});
         auto ticked = [](const Window& w, std::initializer_list<const char*> names) {
             for (const char* name : names)
-                if (!w.form->GraphMenuItem(name)->isChecked()) return false;
+                if (!w.form->Graph().MenuItem(name)->isChecked()) return false;
             return true;
         };
         const auto intervals = {"NoRefresh1", "N1Second1", "N5Second1",  "N10Second1", "N30Second1",
@@ -566,36 +567,36 @@ private slots:
             QCOMPARE(started.size(), 187u);
             QCOMPARE(started[184].oids.front(), Prefix + "10.94.1.1.4.1.2.3");
             QCOMPARE(started[185].oids.front(), Prefix + "31.1.1.1.6.7");
-            QCOMPARE(w.form->Chart1()->LeftMax(), 8128.0);
-            QCOMPARE(w.form->Chart1()->LeftStep(), 508.0);
+            QCOMPARE(w.form->Graph().Chart1()->LeftMax(), 8128.0);
+            QCOMPARE(w.form->Graph().Chart1()->LeftStep(), 508.0);
             // An interval that no item offers ticks none and is used all the same.
-            QCOMPARE(w.form->Timer2()->interval(), 2000);
-            QVERIFY(w.form->Timer2()->isActive());
+            QCOMPARE(w.form->Graph().Timer2()->interval(), 2000);
+            QVERIFY(w.form->Graph().Timer2()->isActive());
             for (const char* name : intervals)
-                QVERIFY2(!w.form->GraphMenuItem(name)->isChecked(), name);
+                QVERIFY2(!w.form->Graph().MenuItem(name)->isChecked(), name);
 
             for (const char* name : {"N3DChart1", "ShowPoints2", "N5Second1", "N64Kbit1"})
-                w.form->GraphMenuItem(name)->trigger();
-            QCOMPARE(w.form->Timer2()->interval(), 5000);
-            QCOMPARE(w.form->Chart1()->LeftMax(), 64.0);
-            QCOMPARE(w.form->Chart1()->Series(1).lineWidth, 1);
-            w.form->GraphMenuItem("NoRefresh1")->trigger();
-            QVERIFY(!w.form->Timer2()->isActive() && ticked(w, {"NoRefresh1"}));
-            QVERIFY(!w.form->GraphMenuItem("N5Second1")->isChecked());
+                w.form->Graph().MenuItem(name)->trigger();
+            QCOMPARE(w.form->Graph().Timer2()->interval(), 5000);
+            QCOMPARE(w.form->Graph().Chart1()->LeftMax(), 64.0);
+            QCOMPARE(w.form->Graph().Chart1()->Series(1).lineWidth, 1);
+            w.form->Graph().MenuItem("NoRefresh1")->trigger();
+            QVERIFY(!w.form->Graph().Timer2()->isActive() && ticked(w, {"NoRefresh1"}));
+            QVERIFY(!w.form->Graph().MenuItem("N5Second1")->isChecked());
 
             // A successful Connect starts sampling again from fresh readings.
-            w.form->GraphMenuItem("N1Minute1")->trigger();
+            w.form->Graph().MenuItem("N1Minute1")->trigger();
             w.click("OptionsBtnConnect");
             const auto requests = relay.Requests();
             QCOMPARE(requests.back().oids.front(), Prefix + "31.1.1.1.10.7");
             QCOMPARE(requests[requests.size() - 2].oids.front(), Prefix + "31.1.1.1.6.7");
-            w.form->GraphMenuItem("NoRefresh1")->trigger();
+            w.form->Graph().MenuItem("NoRefresh1")->trigger();
 
             for (int i = 0; i < 40; ++i)
                 w.form->Timer2Timer();
             w.click("GraphBtnClear");
             w.form->Timer2Timer();
-            const widgets::TrafficChart* chart = w.form->Chart1();
+            const widgets::TrafficChart* chart = w.form->Graph().Chart1();
             QCOMPARE(chart->Series(0).points.size(), 1);
             QCOMPARE(chart->Series(1).points.front().x, 40.0);
             QCOMPARE(chart->BottomMin(), 16.0);
@@ -619,9 +620,10 @@ private slots:
         }
         Window w; // the same profile: the choices come back
         QVERIFY(ticked(w, {"N3DChart1", "ShowPoints2", "NoRefresh1", "N64Kbit1"}));
-        QVERIFY(!w.form->GraphMenuItem("StairChart1")->isChecked());
-        QVERIFY(w.form->Chart1()->View3D() && w.form->Chart1()->Series(1).showPoints);
-        QVERIFY(!w.form->Timer2()->isActive());
+        QVERIFY(!w.form->Graph().MenuItem("StairChart1")->isChecked());
+        QVERIFY(w.form->Graph().Chart1()->View3D() &&
+                w.form->Graph().Chart1()->Series(1).showPoints);
+        QVERIFY(!w.form->Graph().Timer2()->isActive());
     }
 
     // A walk holds up the window, and so the timer: the tick after it covers more than one
@@ -632,8 +634,8 @@ private slots:
         WriteProfile(QString::fromStdString(relay.Address()));
         Window w;
         w.clock.RunMonotonic();
-        w.form->GraphMenuItem("N1Second1")->trigger();
-        const widgets::TrafficChart* chart = w.form->Chart1();
+        w.form->Graph().MenuItem("N1Second1")->trigger();
+        const widgets::TrafficChart* chart = w.form->Graph().Chart1();
         QTRY_COMPARE_WITH_TIMEOUT(chart->Series(0).points.size(), 2, 3000);
         relay.DelayNext(snmp::tag::GetNextRequest, 2000);
         QElapsedTimer walk;

@@ -1,7 +1,7 @@
 // The line history's reading against real agents and the scripted one: all objects in one
 // request, split or trimmed as the agent demands, each event of the moving line once, its
-// absent objects left missing, the lost-router rule; and the event edges the moving line does
-// not walk.
+// absent objects left missing, the lost-router rule. The event rules themselves are
+// LineEventsTest's.
 #include "core/HistoryRecorder.h"
 
 #include "Agents.h"
@@ -33,13 +33,6 @@ QStringList Said(const std::vector<Event>& events) {
     for (const Event& e : events)
         said.append(EventName(e.kind) + ": " + e.detail);
     return said;
-}
-
-Sample Make(const std::vector<std::pair<Col, int64_t>>& values) {
-    Sample s;
-    for (const auto& [col, v] : values)
-        s[col] = v;
-    return s;
 }
 
 } // namespace
@@ -151,17 +144,4 @@ TEST(HistoryRecorder, SilentRouterCostsOneReadAndOneProbeThenNothing) {
     EXPECT_FALSE(recorder.Take());
     EXPECT_FALSE(h.query.RouterPresent);
     EXPECT_EQ(silent.RequestCount(), 2);
-}
-
-TEST(HistoryRecorder, EventThresholdsToTheUnitAndNoBurstAcrossARestart) {
-    const Thresholds limits{30, 10};
-    EXPECT_EQ(Said(Compare(Make({{AtucCurrSnrMgn, 30}, {AturPerfESs, 12}, {AturCurrSnrMgn, 31}}),
-                           Make({{AtucCurrSnrMgn, 29}, {AturPerfESs, 22}, {AturCurrSnrMgn, 30}}),
-                           limits)),
-              QStringList({"Low SNR margin: ATU-C SNR margin 3.0 -> 2.9 dB",
-                           "Errored seconds burst: ATU-R ESs +10 (12 -> 22)"}));
-    EXPECT_EQ(
-        Said(Compare(Make({{SysUpTime, 500}, {AtucPerfESs, 3}, {AturCurrSnrMgn, 29}}),
-                     Make({{SysUpTime, 400}, {AtucPerfESs, 40}, {AturCurrSnrMgn, 2}}), limits)),
-        QStringList({"Router restart: uptime 00:00:05 -> 00:00:04"}));
 }

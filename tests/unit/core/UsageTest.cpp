@@ -139,8 +139,8 @@ TEST(Usage, AllowancePeriodsAndEachNoticeOncePerPeriodAcrossAReopen) {
                              line = NoticeLogLine(notices.front());
                          });
         QEventLoop loop;
-        QObject::connect(&writer, &HistoryWriter::Written, [&](const Sample& s) {
-            if (s.time == start + (count - 1) * 60) loop.quit();
+        QObject::connect(&writer, &HistoryWriter::Written, [&](qint64 time) {
+            if (time == start + (count - 1) * 60) loop.quit();
         });
         QTimer::singleShot(20000, &loop, &QEventLoop::quit);
         for (int k = 0; k < count; ++k, octets += 5 * OctetsPerGB) {

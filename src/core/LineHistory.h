@@ -1,11 +1,11 @@
-// The line history's clock in the window: every HistoryInt seconds, while the router is there,
-// one sample read on the user-interface thread like any page read, then posted with the events
-// it revealed to the store's writer thread, which the window never waits for. Telling the
-// events belongs to the window.
+// The line history's clock: every HistoryInt seconds, while the router is there, one sample read
+// on the owner's thread like any page read, then posted with the events it revealed to the
+// store's writer thread, which the owner never waits for. Telling the events belongs to the
+// owner: a window, or a service without one.
 #pragma once
 
-#include "core/HistoryRecorder.h"
-#include "core/HistoryWriter.h"
+#include "HistoryRecorder.h"
+#include "HistoryWriter.h"
 
 #include <QObject>
 #include <QString>
@@ -14,7 +14,7 @@
 
 class QTimer;
 
-namespace app {
+namespace core::history {
 
 class LineHistory final : public QObject {
     Q_OBJECT
@@ -33,13 +33,12 @@ public:
     void Tick();
 
     [[nodiscard]] QTimer* Timer() const { return timer_; }
-    [[nodiscard]] core::history::HistoryRecorder& recorder() { return recorder_; }
+    [[nodiscard]] HistoryRecorder& recorder() { return recorder_; }
 
 signals:
     // A sample was read and posted; `events` are those it revealed, in kind order.
-    void Sampled(const core::history::Sample& sample,
-                 const std::vector<core::history::Event>& events);
-    // A tick talked to the router; `wasPresent` as before it, so the window can show a router
+    void Sampled(const std::vector<core::history::Event>& events);
+    // A tick talked to the router; `wasPresent` as before it, so the owner can show a router
     // the read lost.
     void Settled(bool wasPresent);
     // The writer has stored the sample taken at `time`: an open history view may refresh.
@@ -50,11 +49,11 @@ signals:
 private:
     core::Settings& settings_;
     core::RouterQuery& query_;
-    core::history::HistoryRecorder recorder_;
+    HistoryRecorder recorder_;
     QString fileName_;
-    core::history::HistoryWriter* writer_ = nullptr;
+    HistoryWriter* writer_ = nullptr;
     QTimer* timer_;
     int seconds_ = 0; // what the timer was programmed with
 };
 
-} // namespace app
+} // namespace core::history

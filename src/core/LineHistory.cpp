@@ -5,7 +5,7 @@
 #include <limits>
 #include <utility>
 
-namespace app {
+namespace core::history {
 
 LineHistory::LineHistory(core::RouterQuery& query, core::Statistics& stats,
                          core::Settings& settings, core::Clock& clock, QString fileName,
@@ -38,13 +38,12 @@ void LineHistory::Tick() {
     emit Settled(true);
     if (!reading) return;
     if (writer_ == nullptr) {
-        writer_ = new core::history::HistoryWriter(fileName_, this);
-        connect(writer_, &core::history::HistoryWriter::Written, this,
-                [this](const core::history::Sample& sample) { emit SampleWritten(sample.time); });
-        connect(writer_, &core::history::HistoryWriter::Problem, this, &LineHistory::Problem);
+        writer_ = new HistoryWriter(fileName_, this);
+        connect(writer_, &HistoryWriter::Written, this, &LineHistory::SampleWritten);
+        connect(writer_, &HistoryWriter::Problem, this, &LineHistory::Problem);
     }
     writer_->Post(reading->sample, reading->events);
-    emit Sampled(reading->sample, reading->events);
+    emit Sampled(reading->events);
 }
 
-} // namespace app
+} // namespace core::history
