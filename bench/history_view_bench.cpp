@@ -4,7 +4,7 @@
 // takes, which the window used to wait for. On a synthetic year of minute samples (written
 // first, about a minute); `linescope_history_view_bench FILE` keeps it in FILE for the next run.
 #include "HistorySynth.h"
-#include "app/HistoryView.h"
+#include "app/graph/HistoryView.h"
 #include "widgets/TrafficChart.h"
 
 #include <QApplication>
@@ -80,12 +80,12 @@ int main(int argc, char** argv) {
     const QDateTime now = QDateTime::fromSecsSinceEpoch(End);
     const struct {
         const char* name;
-        app::GraphShow show;
+        chart::GraphShow show;
         std::vector<Col> columns;
     } views[] = {
-        {"SNR margin", app::GraphShow::SnrMargin, {Col::AtucCurrSnrMgn, Col::AturCurrSnrMgn}},
+        {"SNR margin", chart::GraphShow::SnrMargin, {Col::AtucCurrSnrMgn, Col::AturCurrSnrMgn}},
         {"sync and attainable rate",
-         app::GraphShow::Rates,
+         chart::GraphShow::Rates,
          {Col::AtucChanCurrTxRate, Col::AturChanCurrTxRate, Col::AtucCurrAttainableRate,
           Col::AturCurrAttainableRate}}};
     double worst = 0;

@@ -1,5 +1,5 @@
 // Binds the core's value arrays to the cells of the data pages, and the data pages' handlers.
-#include "HistoryView.h"
+#include "app/graph/HistoryView.h"
 #include "Main.h"
 #include "widgets/RazCell.h"
 #include "widgets/RollOverBtn.h"
@@ -458,7 +458,7 @@ void TForm1::ShowEventLines() {
     const core::history::HistoryStore* store = History();
     const QStringList lines =
         store == nullptr ? QStringList{QStringLiteral("No line history has been recorded yet.")}
-                         : app::EventLines(store->Events(0, std::numeric_limits<int64_t>::max()));
+                         : core::history::EventLines(store->Events(0, std::numeric_limits<int64_t>::max()));
     memo2_->setPlainText(lines.join(QLatin1Char('\n')));
     memo2_->verticalScrollBar()->setValue(0);
 }

@@ -1,7 +1,7 @@
 // The window frame: construction, start-up and shut-down order, the menu and its page stack,
 // the radio-style button groups, hints and the auto-refresh timer.
 #include "Artwork.h"
-#include "HistoryView.h"
+#include "app/graph/HistoryView.h"
 #include "LineHistory.h"
 #include "LogOff.h"
 #include "Main.h"

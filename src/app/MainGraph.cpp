@@ -3,7 +3,7 @@
 // arithmetic and the window of points are the core's TrafficSampler; these stay short delegations.
 // The menu also picks the line history's views (HistoryView), which are drawn on a chart of their
 // own in the live chart's place, so the live one samples on untouched underneath.
-#include "HistoryView.h"
+#include "app/graph/HistoryView.h"
 #include "Main.h"
 #include "widgets/RollOverBtn.h"
 #include "widgets/TrafficChart.h"
@@ -261,11 +261,11 @@ const core::history::HistoryStore* TForm1::History() {
 void TForm1::ShowGraphView() {
     // A stored value no item offers shows the live traffic.
     const int show = settings_.GraphShow;
-    const bool history = show > 0 && show < app::GraphShowCount;
+    const bool history = show > 0 && show < chart::GraphShowCount;
     for (const RadioItem& item : SpanItems)
         GraphMenuItem(item.name)->setEnabled(history);
     if (history)
-        historyView_->Fill(static_cast<app::GraphShow>(show), settings_.GraphSpan,
+        historyView_->Fill(static_cast<chart::GraphShow>(show), settings_.GraphSpan,
                            seams_.clock.Now());
     historyChart_->setVisible(history);
     chart1_->setVisible(!history);

@@ -171,4 +171,16 @@ QString EventLogLine(const Event& event) {
              locale.toString(when.time(), QLocale::LongFormat), event.detail);
 }
 
+QString EventTime(int64_t time) {
+    return QLocale().toString(QDateTime::fromSecsSinceEpoch(time), QLocale::ShortFormat);
+}
+
+QStringList EventLines(const std::vector<Event>& events) {
+    QStringList lines;
+    for (const Event& event : events)
+        lines.append(EventTime(event.time) + QStringLiteral("  ") + EventName(event.kind) +
+                     QStringLiteral("  ") + event.detail);
+    return lines;
+}
+
 } // namespace core::history

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <optional>
@@ -112,5 +113,12 @@ std::vector<Event> Compare(const Sample& before, const Sample& now, const Thresh
 // The event as one line of the log view and file, in the style of the syslog server's own
 // announcements: "**** Line event: Resync on <long date> at <long time>: <detail> ****".
 QString EventLogLine(const Event& event);
+
+// The local time of `time` in the locale's short format, as event lists and marks give it.
+QString EventTime(int64_t time);
+
+// The event list as the Tables page shows it, in the order given: each event's time, its name
+// and what changed.
+QStringList EventLines(const std::vector<Event>& events);
 
 } // namespace core::history

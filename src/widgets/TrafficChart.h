@@ -1,61 +1,33 @@
-// The traffic graph: two line series over a time axis and a rate axis, drawn with QPainter, flat
-// or in a pseudo-3D box with walls, as lines or stairs, with optional value labels and square
-// markers. The line history's views add a dashed companion line per series, time labels of their
-// own and marks on the time axis. It holds only what it is given to draw; the data and the axis
-// ranges come from its owner.
+// The traffic graph as a widget: the chart model (chart::ChartModel) painted on screen, with the
+// marks' tool tips and what a screen reader is told. Drawing, layout and the series' data are
+// the model's; this adds the window.
 #pragma once
 
-#include <QColor>
-#include <QFont>
-#include <QImage>
-#include <QString>
-#include <QVector>
+#include "chart/ChartModel.h"
+
 #include <QWidget>
-#include <array>
 
 namespace widgets {
 
-struct ChartPoint {
-    double x = 0;
-    double y = 0;
-    QString label;            // shown on the time axis, turned 90 degrees
-    bool breakBefore = false; // not joined to the point before: nothing was known in between
-};
-
-struct ChartSeries {
-    QString title;
-    QColor colour;
-    QColor markerColour; // fill of the square markers
-    int lineWidth = 2;
-    bool stairs = false;
-    bool showValues = false;
-    bool showPoints = false;
-    QVector<ChartPoint> points;    // ascending x
-    QVector<ChartPoint> companion; // drawn thin and dashed in the series' colour; ascending x
-};
-
-// Something that happened at x, marked under the time axis; `text` is its tool tip and part of
-// the chart's accessible description. One mark may stand for `count` events too close to tell
-// apart.
-struct ChartMark {
-    double x = 0;
-    QColor colour;
-    QString text;
-    int count = 1;
-};
+using ChartPoint = chart::ChartPoint;
+using ChartSeries = chart::ChartSeries;
+using ChartMark = chart::ChartMark;
 
 class TrafficChart : public QWidget {
     Q_OBJECT
 
 public:
-    // Depth of the 3D box in pixels, and the depth axis it stands for.
-    static constexpr int Depth3D = 14;
-    static constexpr double DepthMin = -0.5;
-    static constexpr double DepthMax = 1.5;
+    static constexpr int Depth3D = chart::ChartModel::Depth3D;
+    static constexpr double DepthMin = chart::ChartModel::DepthMin;
+    static constexpr double DepthMax = chart::ChartModel::DepthMax;
 
     explicit TrafficChart(QWidget* parent = nullptr);
 
-    [[nodiscard]] const ChartSeries& Series(int index) const { return series_.at(index); }
+    // What the chart draws; a new model is drawn and described at once.
+    [[nodiscard]] const chart::ChartModel& Model() const { return model_; }
+    void SetModel(chart::ChartModel model);
+
+    [[nodiscard]] const ChartSeries& Series(int index) const { return model_.Series(index); }
     void SetPoints(int series, QVector<ChartPoint> points);
     void SetStairs(int series, bool on);
     void SetShowValues(int series, bool on);
@@ -66,33 +38,33 @@ public:
 
     // The rate axis's title and the unit a screen reader is told the latest values in.
     void SetUnit(const QString& axisTitle, const QString& unit);
-    // Time labels drawn level under their x instead of the points' own turned labels; one that
-    // would overlap the one before it is left out. Empty: the points' labels.
+    // Time labels drawn level under their x instead of the points' own turned labels.
     void SetAxisLabels(QVector<ChartPoint> labels);
-    [[nodiscard]] const QVector<ChartPoint>& AxisLabels() const { return axisLabels_; }
+    [[nodiscard]] const QVector<ChartPoint>& AxisLabels() const { return model_.AxisLabels(); }
     // The labels of AxisLabels() that fit, as drawn at `size`.
-    [[nodiscard]] QVector<ChartPoint> FittingAxisLabels(QSize size) const;
+    [[nodiscard]] QVector<ChartPoint> FittingAxisLabels(QSize size) const {
+        return model_.FittingAxisLabels(size);
+    }
     void SetMarks(QVector<ChartMark> marks);
-    [[nodiscard]] const QVector<ChartMark>& Marks() const { return marks_; }
+    [[nodiscard]] const QVector<ChartMark>& Marks() const { return model_.Marks(); }
     // The plot's width in pixels at the widget's size: one pixel per value is all it can show.
-    [[nodiscard]] int PlotWidth() const;
-    // The font of the chart's texts, so an owner can measure its labels before giving them.
-    [[nodiscard]] static QFont Font();
+    [[nodiscard]] int PlotWidth() const { return model_.PlotWidth(size()); }
+    [[nodiscard]] static QFont Font() { return chart::ChartModel::Font(); }
 
     // The 3D view; the series' line widths are their owner's choice.
     void Set3D(bool on);
-    [[nodiscard]] bool View3D() const { return view3D_; }
+    [[nodiscard]] bool View3D() const { return model_.View3D(); }
 
     // Manual axes: time from min to max with step 1, rate from 0 to max.
     void SetBottomAxis(double min, double max);
     void SetLeftAxis(double max, double step);
-    [[nodiscard]] double BottomMin() const { return bottomMin_; }
-    [[nodiscard]] double BottomMax() const { return bottomMax_; }
-    [[nodiscard]] double LeftMax() const { return leftMax_; }
-    [[nodiscard]] double LeftStep() const { return leftStep_; }
+    [[nodiscard]] double BottomMin() const { return model_.BottomMin(); }
+    [[nodiscard]] double BottomMax() const { return model_.BottomMax(); }
+    [[nodiscard]] double LeftMax() const { return model_.LeftMax(); }
+    [[nodiscard]] double LeftStep() const { return model_.LeftStep(); }
 
     // The whole chart at `size` on a white-filled image.
-    [[nodiscard]] QImage Render(QSize size) const;
+    [[nodiscard]] QImage Render(QSize size) const { return model_.Render(size); }
 
     [[nodiscard]] QSize sizeHint() const override { return {600, 400}; }
 
@@ -101,21 +73,13 @@ protected:
     bool event(QEvent* event) override; // a mark's tool tip
 
 private:
-    void Draw(QPainter& painter, QSize size) const;
-    [[nodiscard]] QRectF Front(QSize size) const;
-    [[nodiscard]] double XAt(double x, const QRectF& plane) const;
-    void Describe();
+    // A look setting: repainted only when it changes.
+    template <typename Value>
+    void Restyle(Value current, Value wanted, void (chart::ChartModel::*set)(int, Value),
+                 int series);
+    void Describe() { setAccessibleDescription(model_.Description()); }
 
-    std::array<ChartSeries, 2> series_;
-    bool view3D_ = false;
-    double bottomMin_ = 0;
-    double bottomMax_ = 24;
-    double leftMax_ = 256;
-    double leftStep_ = 16;
-    QString axisTitle_ = QStringLiteral("Kbps");
-    QString unit_ = QStringLiteral("kbit/s");
-    QVector<ChartPoint> axisLabels_;
-    QVector<ChartMark> marks_;
+    chart::ChartModel model_;
 };
 
 } // namespace widgets

@@ -1,7 +1,7 @@
 // The Graph page's history views and the Tables page's line events, from a seeded history
 // database: what each Show item and span puts in the chart, that the live chart comes back as it
 // was, the event table and its saved file, and the CSV export from the menu.
-#include "app/HistoryView.h"
+#include "app/graph/HistoryView.h"
 
 #include "FakeAgent.h"
 #include "TestSeams.h"
@@ -129,7 +129,7 @@ private slots:
                 QVERIFY(drawn());
                 const QByteArray at = QByteArray(view.item) + " " + spans[span];
                 QVERIFY2(chart->isVisible() && !form_->Chart1()->isVisible(), at);
-                const int64_t from = now_ - app::SpanSeconds[span];
+                const int64_t from = now_ - chart::SpanSeconds[span];
                 const auto expected = store.Series(view.column, from, now_, chart->PlotWidth());
                 const auto& points =
                     chart->Series(view.column < Col::AturCurrSnrMgn ? 0 : 1).points;
@@ -169,6 +169,12 @@ private slots:
                     QVERIFY(chart->accessibleDescription().contains(mark.text));
                 }
                 QCOMPARE(counted, qsizetype(store.Events(from, now_ + 1).size()));
+                // Drawn without a window, as a report or a web page does: the same picture.
+                chart::ChartModel headless;
+                chart::FillHistoryChart(headless, &store, chart::GraphShow(1 + (&view - views)),
+                                        span, chart->size(), clock_.Now());
+                QVERIFY2(headless.Render(chart->size()) == chart->Render(chart->size()), at);
+                QCOMPARE(headless.Description(), chart->accessibleDescription());
             }
         QVERIFY(std::any_of(chart->Marks().begin(), chart->Marks().end(),
                             [](const auto& mark) { return mark.count >= 60; }));
@@ -190,7 +196,7 @@ private slots:
                           Qt::LeftButton);
         auto* memo = form_->findChild<QPlainTextEdit*>("Memo2");
         const QStringList lines = memo->toPlainText().split(QLatin1Char('\n'));
-        QCOMPARE(lines, app::EventLines(events));
+        QCOMPARE(lines, core::history::EventLines(events));
         QVERIFY(events.front().time > events.back().time);
         QVERIFY(lines.front().startsWith(QLocale().toString(
             QDateTime::fromSecsSinceEpoch(events.front().time), QLocale::ShortFormat)));

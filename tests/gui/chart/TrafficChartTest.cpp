@@ -1,11 +1,11 @@
-// The traffic chart drawn offscreen: what the image shows for each view option, and what a
-// screen reader is told.
-#include "widgets/TrafficChart.h"
+// The traffic chart drawn without a window, in a QGuiApplication: what the image shows for each
+// view option, and what a screen reader is told.
+#include "chart/ChartModel.h"
 
 #include <QtTest>
 
-using widgets::ChartPoint;
-using widgets::TrafficChart;
+using chart::ChartPoint;
+using TrafficChart = chart::ChartModel;
 
 namespace {
 
@@ -31,7 +31,11 @@ class TrafficChartTest : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void initTestCase() {
+        // No widgets: what a report or a service has.
+        QCOMPARE(qApp->metaObject()->className(), "QGuiApplication");
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    }
 
     void drawsEachSeriesWhereItsPointsAre() {
         TrafficChart chart;
@@ -125,11 +129,11 @@ private slots:
 
     void describesTheLatestRates() {
         TrafficChart chart;
-        QCOMPARE(chart.accessibleDescription(),
+        QCOMPARE(chart.Description(),
                  QStringLiteral("DownStream: no samples, UpStream: no samples"));
         chart.SetPoints(0, {{1, 5, {}}, {2, 12345, {}}});
         chart.SetPoints(1, {{1, 7, {}}, {2, 448, {}}});
-        QCOMPARE(chart.accessibleDescription(),
+        QCOMPARE(chart.Description(),
                  QStringLiteral("DownStream: 12,345 kbit/s, UpStream: 448 kbit/s"));
     }
 };

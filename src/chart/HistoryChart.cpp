@@ -1,22 +1,14 @@
-#include "HistoryView.h"
+#include "chart/HistoryChart.h"
 
-#include "widgets/TrafficChart.h"
+#include "core/HistoryStore.h"
 
-#include <QFont>
 #include <QFontMetrics>
 #include <QLocale>
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <memory>
-#ifdef __linux__
-#include <pthread.h>
-#include <sched.h>
-#include <sys/resource.h>
-#include <unistd.h>
-#endif
 
-namespace app {
+namespace chart {
 
 namespace {
 
@@ -99,7 +91,7 @@ std::vector<QDateTime> Ticks(const Step& step, int64_t from, int64_t to) {
 }
 
 // A rate axis from 0 with about eight steps of 1, 2 or 5 times a power of ten.
-void ScaleLeftAxis(widgets::TrafficChart& chart, double top, bool whole) {
+void ScaleLeftAxis(ChartModel& model, double top, bool whole) {
     if (!(top > 0)) top = whole ? 10 : 1;
     const double raw = top / 8;
     const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
@@ -110,14 +102,14 @@ void ScaleLeftAxis(widgets::TrafficChart& chart, double top, bool whole) {
             break;
         }
     if (whole) step = std::max(step, 1.0);
-    chart.SetLeftAxis(std::ceil(top / step - 1e-9) * step, step);
+    model.SetLeftAxis(std::ceil(top / step - 1e-9) * step, step);
 }
 
 // Where nothing was recorded for a while (the program or the router was off) the line breaks
 // rather than invent the values in between: at a distance of more than three times the usual
 // one between neighbours (the recording's rhythm, or one bucket where every bucket has a value),
 // and never at less than `least`.
-void BreakAtGaps(QVector<widgets::ChartPoint>& points, double least) {
+void BreakAtGaps(QVector<ChartPoint>& points, double least) {
     if (points.size() < 3) return;
     std::vector<double> distances;
     for (qsizetype i = 1; i < points.size(); ++i)
@@ -129,13 +121,9 @@ void BreakAtGaps(QVector<widgets::ChartPoint>& points, double least) {
         points[i].breakBefore = points[i].x - points[i - 1].x > limit;
 }
 
-QString EventTime(int64_t time) {
-    return QLocale().toString(QDateTime::fromSecsSinceEpoch(time), QLocale::ShortFormat);
-}
-
 } // namespace
 
-QVector<widgets::ChartPoint> TimeLabels(int64_t from, int64_t to, int span, int width, int slot) {
+QVector<ChartPoint> TimeLabels(int64_t from, int64_t to, int span, int width, int slot) {
     span = std::clamp(span, 0, static_cast<int>(SpanSeconds.size()) - 1);
     const std::vector<Step>& steps = Steps[span];
     std::vector<QDateTime> ticks;
@@ -143,7 +131,7 @@ QVector<widgets::ChartPoint> TimeLabels(int64_t from, int64_t to, int span, int 
         ticks = Ticks(step, from, to);
         if (static_cast<int>(ticks.size()) * slot <= width) break;
     }
-    QVector<widgets::ChartPoint> labels;
+    QVector<ChartPoint> labels;
     const QLocale locale;
     for (const QDateTime& at : ticks)
         labels.append({static_cast<double>(at.toSecsSinceEpoch()), 0,
@@ -167,16 +155,8 @@ QColor EventColour(EventKind kind) {
     return Qt::gray;
 }
 
-QStringList EventLines(const std::vector<core::history::Event>& events) {
-    QStringList lines;
-    for (const core::history::Event& event : events)
-        lines.append(EventTime(event.time) + QStringLiteral("  ") +
-                     core::history::EventName(event.kind) + QStringLiteral("  ") + event.detail);
-    return lines;
-}
-
-QVector<widgets::ChartMark> EventMarks(const std::vector<core::history::Event>& events,
-                                       int64_t from, int64_t to, int columns) {
+QVector<ChartMark> EventMarks(const std::vector<core::history::Event>& events, int64_t from,
+                              int64_t to, int columns) {
     columns = std::max(1, columns);
     const double width = static_cast<double>(std::max<int64_t>(1, to - from)) / columns;
     std::map<int, std::vector<const core::history::Event*>> byColumn;
@@ -184,13 +164,13 @@ QVector<widgets::ChartMark> EventMarks(const std::vector<core::history::Event>& 
         byColumn[std::clamp(static_cast<int>(static_cast<double>(event.time - from) / width), 0,
                             columns - 1)]
             .push_back(&event);
-    QVector<widgets::ChartMark> marks;
+    QVector<ChartMark> marks;
     for (const auto& [column, shared] : byColumn) {
         if (shared.size() == 1) {
             const core::history::Event& e = *shared.front();
             marks.append({static_cast<double>(e.time), EventColour(e.kind),
-                          EventTime(e.time) + QLatin1Char(' ') + core::history::EventName(e.kind) +
-                              QStringLiteral(": ") + e.detail});
+                          core::history::EventTime(e.time) + QLatin1Char(' ') +
+                              core::history::EventName(e.kind) + QStringLiteral(": ") + e.detail});
             continue;
         }
         std::array<int, core::history::EventKindCount + 1> kinds{};
@@ -209,131 +189,76 @@ QVector<widgets::ChartMark> EventMarks(const std::vector<core::history::Event>& 
                                   .arg(core::history::EventName(EventKind(k))));
         // Coloured as the most of them are.
         const auto most = std::max_element(kinds.begin() + 1, kinds.end()) - kinds.begin();
-        marks.append(
-            {from + (column + 0.5) * width, EventColour(EventKind(most)),
-             QStringLiteral("%1 events from %2 to %3: %4")
-                 .arg(shared.size())
-                 .arg(EventTime(first), EventTime(last), counts.join(QStringLiteral(", "))),
-             static_cast<int>(shared.size())});
+        marks.append({from + (column + 0.5) * width, EventColour(EventKind(most)),
+                      QStringLiteral("%1 events from %2 to %3: %4")
+                          .arg(shared.size())
+                          .arg(core::history::EventTime(first), core::history::EventTime(last),
+                               counts.join(QStringLiteral(", "))),
+                      static_cast<int>(shared.size())});
     }
     return marks;
 }
 
-// What a query read, ready to draw, handed from the view's thread to the window's.
-struct HistoryView::Answer {
-    Query query;
-    std::array<QVector<widgets::ChartPoint>, 2> points, companions;
-    double top = 0;
-    QVector<widgets::ChartPoint> labels;
-    QVector<widgets::ChartMark> marks;
-};
-
-HistoryView::HistoryView(widgets::TrafficChart& chart, QString fileName)
-    : chart_(chart), fileName_(std::move(fileName)), thread_([this] { Run(); }) {}
-
-HistoryView::~HistoryView() {
-    {
-        std::lock_guard lock(mutex_);
-        stop_ = true;
-    }
-    wake_.notify_one();
-    thread_.join();
-}
-
-void HistoryView::Fill(GraphShow show, int span, const QDateTime& now) {
+HistoryQuery AskHistory(GraphShow show, int span, const QDateTime& now, int plotWidth) {
     span = std::clamp(span, 0, static_cast<int>(SpanSeconds.size()) - 1);
     const int64_t to = now.toSecsSinceEpoch();
     const QString widest = QLocale().toString(now, QString::fromLatin1(Formats[span]));
-    // One bucket per pixel of the plot: more could not be told apart.
-    const Query query{show,
-                      span,
-                      to - SpanSeconds[static_cast<std::size_t>(span)],
-                      to,
-                      std::max(1, chart_.PlotWidth()),
-                      QFontMetrics(widgets::TrafficChart::Font()).horizontalAdvance(widest) + 16,
-                      ++asked_};
-    {
-        std::lock_guard lock(mutex_);
-        next_ = query;
-    }
-    wake_.notify_one();
+    return {show,
+            span,
+            to - SpanSeconds[static_cast<std::size_t>(span)],
+            to,
+            std::max(1, plotWidth),
+            QFontMetrics(ChartModel::Font()).horizontalAdvance(widest) + 16};
 }
 
-void HistoryView::Run() {
-#ifdef __linux__
-    // The window's thread comes first when the processor is busy: a view may come a moment
-    // later, a frame may not. A batch thread does not take the processor from the window's when
-    // a request wakes it.
-    const sched_param batch{};
-    pthread_setschedparam(pthread_self(), SCHED_BATCH, &batch);
-    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 10);
-#endif
-    // The store lives and dies on this thread: a database connection belongs to one thread.
-    std::unique_ptr<core::history::HistoryStore> store;
-    for (;;) {
-        Query query{};
-        {
-            std::unique_lock lock(mutex_);
-            wake_.wait(lock, [this] { return stop_ || next_; });
-            if (stop_) return;
-            query = *std::exchange(next_, std::nullopt);
+HistoryContent ReadHistory(const core::history::HistoryStore* store, const HistoryQuery& query) {
+    HistoryContent content;
+    content.query = query;
+    const Quantity& q = Quantities[static_cast<int>(query.show)];
+    const double half = static_cast<double>(query.to - query.from) / query.buckets / 2;
+    auto series = [&](Col column) {
+        QVector<ChartPoint> points;
+        if (!store || column == None) return points;
+        // A level's average in the bucket; for a counter, its rise in the bucket.
+        for (const core::history::ViewPoint& p :
+             store->Series(column, query.from, query.to, query.buckets)) {
+            const double y = p.avg * q.scale;
+            content.top = std::max(content.top, y);
+            points.append({static_cast<double>(p.time) + half, y, {}});
         }
-        // The recorder creates the file; until it has, every query looks again.
-        if (!store) {
-            auto opened = std::make_unique<core::history::HistoryStore>(
-                fileName_, core::history::HistoryStore::Mode::Read);
-            if (opened->Open()) store = std::move(opened);
-        }
-        auto answer = std::make_shared<Answer>();
-        answer->query = query;
-        // Everything but the drawing itself is done here, off the window's thread.
-        const Quantity& q = Quantities[static_cast<int>(query.show)];
-        const double half = static_cast<double>(query.to - query.from) / query.buckets / 2;
-        auto series = [&](Col column) {
-            QVector<widgets::ChartPoint> points;
-            if (!store || column == None) return points;
-            // A level's average in the bucket; for a counter, its rise in the bucket.
-            for (const core::history::ViewPoint& p :
-                 store->Series(column, query.from, query.to, query.buckets)) {
-                const double y = p.avg * q.scale;
-                answer->top = std::max(answer->top, y);
-                points.append({static_cast<double>(p.time) + half, y, {}});
-            }
-            BreakAtGaps(points, 4 * half);
-            return points;
-        };
-        for (std::size_t side = 0; side < 2; ++side) {
-            answer->points[side] = series(q.columns[side]);
-            answer->companions[side] = series(q.companions[side]);
-        }
-        answer->labels =
-            TimeLabels(query.from, query.to, query.span, query.buckets, query.labelSlot);
-        if (store)
-            answer->marks = EventMarks(store->Events(query.from, query.to + 1), query.from,
-                                       query.to, query.buckets);
-        // Queued to the window's thread; dropped with the view if it is gone by then.
-        QMetaObject::invokeMethod(
-            this, [this, answer] { Draw(*answer); }, Qt::QueuedConnection);
+        BreakAtGaps(points, 4 * half);
+        return points;
+    };
+    for (std::size_t side = 0; side < 2; ++side) {
+        content.points[side] = series(q.columns[side]);
+        content.companions[side] = series(q.companions[side]);
     }
+    content.labels = TimeLabels(query.from, query.to, query.span, query.buckets, query.labelSlot);
+    if (store)
+        content.marks = EventMarks(store->Events(query.from, query.to + 1), query.from, query.to,
+                                   query.buckets);
+    return content;
 }
 
-void HistoryView::Draw(const Answer& answer) {
-    const Query& query = answer.query;
-    if (query.serial != asked_) return; // a newer request is on its way
-    shown_ = query.serial;
+void ShowHistory(ChartModel& model, const HistoryContent& content) {
+    const HistoryQuery& query = content.query;
     const Quantity& q = Quantities[static_cast<int>(query.show)];
     for (std::size_t side = 0; side < 2; ++side) {
         const int index = static_cast<int>(side);
-        chart_.SetTitle(index, QString::fromLatin1(q.titles[side]));
-        chart_.SetPoints(index, answer.points[side]);
-        chart_.SetCompanion(index, answer.companions[side]);
+        model.SetTitle(index, QString::fromLatin1(q.titles[side]));
+        model.SetPoints(index, content.points[side]);
+        model.SetCompanion(index, content.companions[side]);
     }
-    chart_.SetUnit(QString::fromLatin1(q.axisTitle), QString::fromLatin1(q.unit));
-    chart_.SetBottomAxis(static_cast<double>(query.from), static_cast<double>(query.to));
-    ScaleLeftAxis(chart_, answer.top, query.show == GraphShow::Errors);
-    chart_.SetAxisLabels(answer.labels);
-    chart_.SetMarks(answer.marks);
-    emit Filled();
+    model.SetUnit(QString::fromLatin1(q.axisTitle), QString::fromLatin1(q.unit));
+    model.SetBottomAxis(static_cast<double>(query.from), static_cast<double>(query.to));
+    ScaleLeftAxis(model, content.top, query.show == GraphShow::Errors);
+    model.SetAxisLabels(content.labels);
+    model.SetMarks(content.marks);
 }
 
-} // namespace app
+void FillHistoryChart(ChartModel& model, const core::history::HistoryStore* store, GraphShow show,
+                      int span, QSize size, const QDateTime& now) {
+    ShowHistory(model, ReadHistory(store, AskHistory(show, span, now, model.PlotWidth(size))));
+}
+
+} // namespace chart
