@@ -1,5 +1,6 @@
 #include "LineReport.h"
 
+#include "chart/HistoryChart.h"
 #include "core/Formatters.h"
 #include "core/HistoryStore.h"
 #include "core/LineReport.h"
@@ -24,11 +25,15 @@ namespace {
 constexpr int kResolution = 300;     // dots per inch: print resolution, charts included
 constexpr int kEventsListed = 200;   // newest first; the rest are counted
 constexpr double kTrendHours = 24.0; // less recorded than this: no verdict on trends
+// A chart is laid out at this size in the chart's own pixels, then scaled to the page's width:
+// its 11-pixel texts come out at about 7 points.
+constexpr QSize kChartSize(800, 340);
 const QString kMissing = QStringLiteral("missing");
 
 // Everything the report says, read from the store once: the layout runs twice (to count the
 // pages, then to draw them).
 struct Content {
+    const HistoryStore* store = nullptr; // for the charts, read as they are drawn
     QDateTime now;
     int days = 0;
     QDate first, last;
@@ -44,6 +49,7 @@ struct Content {
 
 Content Gather(const HistoryStore& store, int days, const QDateTime& now) {
     Content c;
+    c.store = &store;
     c.now = now;
     c.days = days;
     c.last = now.date();
@@ -483,6 +489,45 @@ void Days(Pager& pager, const Content& c) {
         Font(9, true), unstable == 0 ? QColor(Qt::black) : QColor(170, 0, 0));
 }
 
+// The chart's time labels in the format of the graph's span nearest the report's.
+int ChartSpan(int days) {
+    return days <= 1 ? 1 : days <= 7 ? 2 : days <= 31 ? 3 : 4;
+}
+
+void Charts(Pager& pager, const Content& c) {
+    const struct {
+        chart::GraphShow show;
+        const char* title;
+    } charts[] = {{chart::GraphShow::SnrMargin, "SNR margin"},
+                  {chart::GraphShow::Attenuation, "Attenuation"},
+                  {chart::GraphShow::Rates, "Sync rate, and attainable rate dashed"},
+                  {chart::GraphShow::Errors, "Errored seconds"}};
+    const double scale = pager.Width() / kChartSize.width();
+    const double height = kChartSize.height() * scale;
+    pager.Break();
+    for (const auto& one : charts) {
+        const QFont font = Font(11, true);
+        pager.Need(pager.Line(font) * 1.4 + height);
+        const double top = pager.Take(pager.Line(font) * 1.4);
+        pager.Text(QRectF(0, top, pager.Width(), pager.Line(font)), QString::fromLatin1(one.title),
+                   font);
+        const double y = pager.Take(height + pager.Line(font) * 0.8);
+        QPainter* p = pager.Painter();
+        if (!p) continue;
+        chart::ChartModel model;
+        chart::HistoryQuery query =
+            chart::AskHistory(one.show, ChartSpan(c.days), c.now, model.PlotWidth(kChartSize));
+        query.from = c.from;
+        query.to = c.to - 1;
+        chart::ShowHistory(model, chart::ReadHistory(c.store, query));
+        p->save();
+        p->translate(0, y);
+        p->scale(scale, scale);
+        model.Draw(*p, kChartSize);
+        p->restore();
+    }
+}
+
 void Events(Pager& pager, const Content& c) {
     pager.Heading(QStringLiteral("Line events, newest first"));
     if (c.events.empty()) {
@@ -539,6 +584,8 @@ int Lay(QPdfWriter& writer, QPainter* painter, int pages, const Content& c) {
     Router(pager, c);
     LineNow(pager, c);
     Days(pager, c);
+    Charts(pager, c);
+    pager.Break();
     Events(pager, c);
     Rules(pager);
     pager.Finish();
