@@ -26,8 +26,8 @@ constexpr int kResolution = 300;     // dots per inch: print resolution, charts 
 constexpr int kEventsListed = 200;   // newest first; the rest are counted
 constexpr double kTrendHours = 24.0; // less recorded than this: no verdict on trends
 // A chart is laid out at this size in the chart's own pixels, then scaled to the page's width:
-// its 11-pixel texts come out at about 7 points.
-constexpr QSize kChartSize(800, 340);
+// its 11-pixel texts come out at about 7 points, and two charts fill a page.
+constexpr QSize kChartSize(800, 440);
 const QString kMissing = QStringLiteral("missing");
 
 // Everything the report says, read from the store once: the layout runs twice (to count the
@@ -73,6 +73,12 @@ QString Local(int64_t time, bool seconds = false) {
 
 QString Hours(double hours) {
     return QLocale().toString(hours, 'f', 1);
+}
+
+// Whole per cent, never 100 while an hour's tenth is missing.
+int Percent(double part, double whole) {
+    const int percent = whole > 0 ? int(std::lround(100 * part / whole)) : 0;
+    return percent == 100 && whole - part >= 0.05 ? 99 : percent;
 }
 
 QString Decibels(const std::optional<int64_t>& tenths, const char* unit = "") {
@@ -358,7 +364,7 @@ void Router(Pager& pager, const Content& c) {
                                        .arg(Local(c.from), Local(c.to - 1))});
     t.Row({QStringLiteral("Recorded"), QStringLiteral("%1 hours of the %2 in the span (%3%)")
                                            .arg(Hours(c.hours), Hours(spanHours))
-                                           .arg(int(std::floor(100 * c.hours / spanHours)))});
+                                           .arg(Percent(c.hours, spanHours))});
     t.End();
     if (!c.extent) {
         pager.Paragraph(QStringLiteral("The line history is empty: nothing has been recorded yet, "
@@ -504,7 +510,6 @@ void Charts(Pager& pager, const Content& c) {
                   {chart::GraphShow::Errors, "Errored seconds"}};
     const double scale = pager.Width() / kChartSize.width();
     const double height = kChartSize.height() * scale;
-    pager.Break();
     for (const auto& one : charts) {
         const QFont font = Font(11, true);
         pager.Need(pager.Line(font) * 1.4 + height);
@@ -585,7 +590,6 @@ int Lay(QPdfWriter& writer, QPainter* painter, int pages, const Content& c) {
     LineNow(pager, c);
     Days(pager, c);
     Charts(pager, c);
-    pager.Break();
     Events(pager, c);
     Rules(pager);
     pager.Finish();
