@@ -9,9 +9,11 @@
 #include "core/HistoryStore.h"
 #include "core/Seams.h"
 #include "core/Usage.h"
+#include "report/LineReport.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <cstdio>
 #include <cstring>
 #ifdef __linux__
@@ -62,6 +64,42 @@ int ExportHistory(int argc, char** argv) {
     return done ? 0 : fail(error);
 }
 
+// `linescope --line-report FILE.pdf [--days N]`: the line report, drawn without a display on
+// the offscreen platform, from the history as the exports read it. No history yet is a report
+// that says so.
+int LineReport(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    QCommandLineParser parser;
+    const QCommandLineOption file(QStringLiteral("line-report"),
+                                  QStringLiteral("Write the line report to FILE as PDF."),
+                                  QStringLiteral("FILE"));
+    const QCommandLineOption days(QStringLiteral("days"),
+                                  QStringLiteral("Days the report covers (7)."),
+                                  QStringLiteral("N"), QString::number(report::DefaultDays));
+    parser.addOptions({file, days});
+    auto fail = [](const QString& text) {
+        fprintf(stderr, "linescope: %s\n", qPrintable(text.simplified()));
+        return 1;
+    };
+    if (!parser.parse(QCoreApplication::arguments())) return fail(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
+    bool number = false;
+    const int n = parser.value(days).toInt(&number);
+    if (!number || n < 1 || n > report::MaxDays)
+        return fail(
+            QStringLiteral("--days wants a number of days from 1 to %1").arg(report::MaxDays));
+    const QString name = core::history::HistoryStore::DefaultFileName();
+    core::history::HistoryStore store(name, core::history::HistoryStore::Mode::Read);
+    if (QFileInfo::exists(name) && !store.Open()) return fail(store.Problem());
+    QString error;
+    return report::LineReport::Write(parser.value(file), store, n, QDateTime::currentDateTime(),
+                                     error)
+               ? 0
+               : fail(error);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -76,6 +114,10 @@ int main(int argc, char** argv) {
             if (strncmp(argv[i], option, strlen(option)) == 0 &&
                 (argv[i][strlen(option)] == '\0' || argv[i][strlen(option)] == '='))
                 return ExportHistory(argc, argv);
+    for (int i = 1; i < argc; ++i)
+        if (strncmp(argv[i], "--line-report", 13) == 0 &&
+            (argv[i][13] == '\0' || argv[i][13] == '='))
+            return LineReport(argc, argv);
     QApplication application(argc, argv);
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
     QCoreApplication::setApplicationName(QStringLiteral("LineScope"));
@@ -92,7 +134,9 @@ int main(int argc, char** argv) {
                        "linescope --export-history FILE [--since YYYY-MM-DD] writes the line "
                        "history as CSV, without a window, beside a running LineScope;\n"
                        "linescope --export-usage FILE [--since YYYY-MM-DD] the volume down and "
-                       "up per day and month."));
+                       "up per day and month;\n"
+                       "linescope --line-report FILE.pdf [--days N] the line report over the last "
+                       "N days (7; 1 to 366) as PDF, without a display."));
     parser.addHelpOption();
     const QCommandLineOption portOption(QStringLiteral("syslog-port"),
                                         QStringLiteral("UDP port of the syslog server (514)."),

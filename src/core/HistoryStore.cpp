@@ -25,7 +25,7 @@ namespace {
 
 constexpr int64_t kHour = 3600;
 constexpr int64_t kDay = 86400;
-constexpr int kCurrentVersion = 3;
+constexpr int kCurrentVersion = 4;
 
 int64_t HourOf(int64_t time) {
     return time - ((time % kHour) + kHour) % kHour;
@@ -99,7 +99,8 @@ QString Typed(const QString& name) {
 // Schema migrations: entry i brings a file from version i to i + 1. Version 1 held the raw
 // samples and the events; version 2 added the counters' rises to the samples and the hourly
 // roll-ups; version 3 the WAN's 32-bit octets, the usage columns and the allowance notices
-// given. Migrate fills in what the new columns hold for what is there.
+// given; version 4 the router's identity lines. Migrate fills in what the new columns hold for
+// what is there.
 QStringList Version1() {
     QStringList sample;
     for (int c = 0; c < ColumnCount; ++c)
@@ -140,6 +141,13 @@ QStringList Version3() {
     return steps << QStringLiteral("CREATE TABLE notice(period TEXT NOT NULL,percent INTEGER NOT "
                                    "NULL,cap INTEGER NOT NULL,time INTEGER NOT NULL,PRIMARY "
                                    "KEY(period,percent,cap))");
+}
+
+// The router's identity line (sysDescr) and when it was first and last seen: a router replaced
+// or upgraded starts a row of its own.
+QStringList Version4() {
+    return {QStringLiteral("CREATE TABLE identity(line TEXT NOT NULL,first INTEGER NOT NULL,last "
+                           "INTEGER NOT NULL)")};
 }
 
 // The usage's inputs of a sample: its time, sysUpTime and the WAN octets.
@@ -504,7 +512,7 @@ bool HistoryStore::Impl::Migrate() {
         error = Describe(db.lastError());
         return false;
     }
-    const std::function<QStringList()> steps[] = {Version1, Version2, Version3};
+    const std::function<QStringList()> steps[] = {Version1, Version2, Version3, Version4};
     bool ok = true;
     for (int64_t v = *version; v < kCurrentVersion; ++v)
         for (const QString& sql : steps[v]())
@@ -826,6 +834,38 @@ std::optional<std::pair<int64_t, int64_t>> HistoryStore::Extent() const {
         "sample)"));
     if (!first || !last) return std::nullopt;
     return std::pair{*first, *last};
+}
+
+bool HistoryStore::RecordIdentity(const QString& line, int64_t time) {
+    if (!impl_ || mode_ != Mode::Write) return false;
+    Impl& d = *impl_;
+    const std::optional<Identity> newest = LastIdentity();
+    // Seen again: its last sighting is kept to the hour, so a sample does not cost a write.
+    if (newest && newest->line == line && time >= newest->first && time - newest->last < kHour)
+        return true;
+    const bool ok =
+        newest && newest->line == line
+            ? d.Run(QStringLiteral("UPDATE identity SET last=max(last,?) WHERE rowid=(SELECT "
+                                   "max(rowid) FROM identity)"),
+                    {qlonglong(time)})
+            : d.Run(QStringLiteral("INSERT INTO identity(line,first,last) VALUES(?,?,?)"),
+                    {line, qlonglong(time), qlonglong(time)});
+    if (!ok) {
+        problem_ = QStringLiteral("The router's identity could not be stored: %1.").arg(d.error);
+        return false;
+    }
+    return d.Run(QStringLiteral("DELETE FROM identity WHERE last<?"),
+                 {qlonglong(time - HourlyDays * kDay)});
+}
+
+std::optional<HistoryStore::Identity> HistoryStore::LastIdentity() const {
+    if (!impl_) return std::nullopt;
+    QSqlQuery q(impl_->db);
+    if (!impl_->Run(q, QStringLiteral("SELECT line,first,last FROM identity ORDER BY rowid DESC "
+                                      "LIMIT 1")) ||
+        !q.next())
+        return std::nullopt;
+    return Identity{q.value(0).toString(), q.value(1).toLongLong(), q.value(2).toLongLong()};
 }
 
 bool HistoryStore::MarkNotice(QDate period, int percent, int64_t capGB, int64_t time) {

@@ -78,6 +78,18 @@ public:
     // The first and the last sample's time, over both tiers; nothing when there are none.
     [[nodiscard]] std::optional<std::pair<int64_t, int64_t>> Extent() const;
 
+    // The router's identity line (sysDescr, as the General page shows it) and when it was first
+    // and last seen; the last sighting is kept to the hour.
+    struct Identity {
+        QString line;
+        int64_t first = 0, last = 0; // seconds since the epoch
+    };
+    // Write mode: the router showed `line` at `time`. A line other than the newest one starts a
+    // row of its own. False, with the reason in Problem(), when it could not be stored.
+    bool RecordIdentity(const QString& line, int64_t time);
+    // The newest identity line recorded; nothing before the recorder has posted one.
+    [[nodiscard]] std::optional<Identity> LastIdentity() const;
+
     // Write mode: marks the allowance notice `percent` of `capGB` for the period starting
     // `period` as given at `time`. True only the first time, so once holds across restarts.
     bool MarkNotice(QDate period, int percent, int64_t capGB, int64_t time);

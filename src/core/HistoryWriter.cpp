@@ -45,6 +45,12 @@ void HistoryWriter::Post(const Sample& sample, std::vector<Event> events) {
     });
 }
 
+void HistoryWriter::PostIdentity(const QString& line, int64_t time) {
+    QMetaObject::invokeMethod(context_, [this, line, time] {
+        if (store_ && !store_->RecordIdentity(line, time)) Report(store_->Problem());
+    });
+}
+
 void HistoryWriter::SetAllowance(Allowance allowance) {
     QMetaObject::invokeMethod(context_, [this, allowance] { allowance_ = allowance; });
 }

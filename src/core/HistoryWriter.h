@@ -25,6 +25,8 @@ public:
     ~HistoryWriter() override;
 
     void Post(const Sample& sample, std::vector<Event> events);
+    // The router's identity line (RouterQuery::StatusText after a passed check) as seen at `time`.
+    void PostIdentity(const QString& line, int64_t time);
     // The allowance the samples posted after it are held against (UsageCapGB, UsageCapDay).
     void SetAllowance(Allowance allowance);
 

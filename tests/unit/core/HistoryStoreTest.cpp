@@ -177,7 +177,19 @@ TEST_F(HistoryStoreTest, MigratesAFileOfTheFirstSchema) {
     EXPECT_EQ(store.Last()->values[AturCurrAtn], 320);
     EXPECT_EQ(store.Events(H0, H0 + 61).at(0).detail, QStringLiteral("x"));
     Peek peek(file);
-    EXPECT_EQ(peek.Row("PRAGMA user_version"), QStringList{"3"});
+    EXPECT_EQ(peek.Row("PRAGMA user_version"), QStringList{"4"});
+    // The identity: a line seen again within the hour costs no write, a new router a row.
+    EXPECT_FALSE(store.LastIdentity());
+    for (const auto& [line, time] : {std::pair{"R62GX 1.0", H0},
+                                     {"R62GX 1.0", H0 + 60},
+                                     {"R62GX 1.0", H0 + 3700},
+                                     {"R63 2.1", H0 + 3760}})
+        ASSERT_TRUE(store.RecordIdentity(QString::fromLatin1(line), time));
+    EXPECT_EQ(
+        peek.Row("SELECT group_concat(line||first||'-'||last,';') FROM identity"),
+        QStringList(
+            QStringLiteral("R62GX 1.0%1-%2;R63 2.1%3-%3").arg(H0).arg(H0 + 3700).arg(H0 + 3760)));
+    EXPECT_EQ(store.LastIdentity()->line, QStringLiteral("R63 2.1"));
     EXPECT_EQ(peek.Row("SELECT time,samples,adslAturCurrAtn_avg,adslAturPerfESs_rise FROM hour"),
               QStringList({QString::number(H0), "2", "305", "3"}));
     const auto es = store.Series(AturPerfESs, H0, H0 + 7200, 2);
