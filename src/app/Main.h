@@ -12,7 +12,7 @@
 // tells).
 #pragma once
 
-#include "Dialogs.h"
+#include "app/Dialogs.h"
 #include "app/pages/ButtonGroup.h"
 #include "app/pages/PageLayout.h"
 #include "app/syslog/SysLogViewer.h"
@@ -23,6 +23,7 @@
 #include "core/Settings.h"
 #include "core/Statistics.h"
 #include "core/SysLog.h"
+#include "core/Usage.h"
 
 #include <QStringList>
 #include <QWidget>
@@ -225,6 +226,8 @@ public:
     // One event: a line in the log when the server is on, a desktop notification when there is
     // a tray icon and notifications are on.
     void TellLineEvent(const core::history::Event& event);
+    // The allowance's 80% and 100% marks, once a period: told as line events are.
+    void TellUsageNotices(const std::vector<core::history::UsageNotice>& notices);
     // The store could not be used as it was (set aside, or not writable): said once.
     void HistoryProblem(const QString& problem);
     [[nodiscard]] core::history::LineHistory* LineHistory() const { return history_; }

@@ -6,6 +6,7 @@
 #include "app/tray/TrayControl.h"
 #include "core/LineHistory.h"
 #include "core/SysLog.h"
+#include "core/Usage.h"
 
 void TForm1::BuildHistory() {
     history_ = new core::history::LineHistory(query_, stats_, settings_, seams_.clock, {}, this);
@@ -16,6 +17,7 @@ void TForm1::BuildHistory() {
     connect(history_, &core::history::LineHistory::Sampled, this, &TForm1::HistorySampled);
     connect(history_, &core::history::LineHistory::Problem, this, &TForm1::HistoryProblem);
     connect(history_, &core::history::LineHistory::SampleWritten, this, &TForm1::HistoryChanged);
+    connect(history_, &core::history::LineHistory::UsageNotices, this, &TForm1::TellUsageNotices);
 }
 
 void TForm1::StartHistory() {
@@ -47,6 +49,19 @@ void TForm1::TellLineEvent(const core::history::Event& event) {
     if (SysLogServer().Active()) AddSysLogEntry(core::history::EventLogLine(event), true, true);
     if (settings_.HistoryNotify && TrayIconPresent())
         tray_->Notify(core::history::EventName(event.kind), event.detail);
+}
+
+void TForm1::TellUsageNotices(const std::vector<core::history::UsageNotice>& notices) {
+    // As the line events are told: in the log while the server runs, and on the desktop.
+    for (const core::history::UsageNotice& notice : notices) {
+        if (SysLogServer().Active())
+            AddSysLogEntry(core::history::NoticeLogLine(notice), true, true);
+        if (TrayIconPresent())
+            tray_->Notify(QStringLiteral("Monthly allowance"),
+                          QStringLiteral("%1% of the monthly allowance of %2 GB used")
+                              .arg(notice.percent)
+                              .arg(notice.capGB));
+    }
 }
 
 void TForm1::HistoryProblem(const QString& problem) {

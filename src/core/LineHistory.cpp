@@ -41,8 +41,13 @@ void LineHistory::Tick() {
         writer_ = new HistoryWriter(fileName_, this);
         connect(writer_, &HistoryWriter::Written, this, &LineHistory::SampleWritten);
         connect(writer_, &HistoryWriter::Problem, this, &LineHistory::Problem);
+        connect(writer_, &HistoryWriter::UsageNotices, this, &LineHistory::UsageNotices);
     }
+    // The allowance as it stands now, so a changed one counts from this sample on.
+    writer_->SetAllowance({settings_.UsageCapGB, settings_.UsageCapDay});
     writer_->Post(reading->sample, reading->events);
+    // The identity line the line report names; one seen again within the hour costs no write.
+    writer_->PostIdentity(query_.StatusText, reading->sample.time);
     emit Sampled(reading->events);
 }
 

@@ -45,6 +45,8 @@ signals:
     void SampleWritten(qint64 time);
     // The store could not be used as it was: a file set aside, a sample not stored.
     void Problem(const QString& text);
+    // The sample just stored took the period's use past 80% or 100% of the allowance.
+    void UsageNotices(const std::vector<core::history::UsageNotice>& notices);
 
 private:
     core::Settings& settings_;
