@@ -11,6 +11,13 @@
 
 namespace app {
 
+void OverrideCursor::SetBusy() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+void OverrideCursor::Restore() {
+    QApplication::restoreOverrideCursor();
+}
+
 namespace {
 
 struct OpenDialog {

@@ -2,6 +2,8 @@
 // Both are small interfaces so tests can answer them and see what was asked.
 #pragma once
 
+#include "core/Seams.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -12,6 +14,13 @@ class QObject;
 class QWidget;
 
 namespace app {
+
+// Busy cursor through QApplication's override cursor.
+class OverrideCursor final : public core::Cursor {
+public:
+    void SetBusy() override;
+    void Restore() override;
+};
 
 // Every modal dialog and message box of the program runs its nested event loop through here, so
 // the end of the user's session can end them all. A dialog so ended gives no answer, which its

@@ -1,23 +1,25 @@
 // TForm1: the main window. A column of menu buttons on the left, a stack of thirteen pages on the
-// right; it owns the settings, the router query layer and the page data for the program's
-// lifetime, and binds the core's value arrays to the pages' cells.
-//
-// The window's code is split by subsystem: MainFrame.cpp (start-up, shut-down, menu, button
-// groups, hints, timer), MainPages.cpp (the data pages' and About page's handlers, run by
-// app::DataPages and app::AboutPage in pages/), MainOptions.cpp (the Options page's, run by
-// app::OptionsPage in options/), MainSysLog.cpp (the syslog handlers, run by app::SysLogViewer in
-// syslog/), MainGraph.cpp (the traffic graph, its sampling timer and its popup menu),
-// MainTray.cpp (the tray icon, minimising and restoring and the end of the session, run by
-// app::TrayControl in tray/), MainHistory.cpp (the line history's recorder and the events it
-// tells).
+// right; it owns the settings and the router query layer for the program's lifetime, keeps the
+// start-up and shut-down order, and hands each handler to the feature that runs it: the data
+// pages and About (pages/), the Options page (options/), the log view and its floating window
+// (syslog/), the traffic graph and the history views (graph/), the tray and the session's end
+// (tray/). The Main*.cpp files build and wire each feature; MainFrame.cpp is the frame itself.
 #pragma once
 
+#include "app/Artwork.h"
 #include "app/Dialogs.h"
+#include "app/graph/GraphPage.h"
+#include "app/options/OptionsPage.h"
+#include "app/pages/AboutPage.h"
 #include "app/pages/ButtonGroup.h"
+#include "app/pages/DataPages.h"
 #include "app/pages/PageLayout.h"
+#include "app/pages/PageStack.h"
 #include "app/syslog/SysLogViewer.h"
+#include "app/tray/TrayControl.h"
 #include "core/History.h"
 #include "core/HistoryStore.h"
+#include "core/LineHistory.h"
 #include "core/RouterQuery.h"
 #include "core/Seams.h"
 #include "core/Settings.h"
@@ -25,35 +27,18 @@
 #include "core/SysLog.h"
 #include "core/Usage.h"
 
+#include <QStackedWidget>
 #include <QStringList>
 #include <QWidget>
 #include <memory>
 #include <string>
 
 class QAction;
-class QStackedWidget;
 class QTimer;
 class TForm2;
 
-namespace app {
-class AboutPage;
-class DataPages;
-class GraphPage;
-class LogOff;
-class OptionsPage;
-class PageStack;
-class TrayControl;
-} // namespace app
-
-namespace core::history {
-class LineHistory;
-}
-
 namespace widgets {
 class tImageList;
-class tRazCell;
-class tRollOverBtn;
-class TrafficChart;
 } // namespace widgets
 
 namespace app {
@@ -66,13 +51,6 @@ struct WindowSeams {
     MessageBoxes& messages;
     SaveDialog& saveDialog;
     uint16_t syslogPort = 514; // the syslog listener's UDP port
-};
-
-// Busy cursor through QApplication's override cursor.
-class OverrideCursor final : public core::Cursor {
-public:
-    void SetBusy() override;
-    void Restore() override;
 };
 
 class HintFilter;
@@ -95,132 +73,143 @@ public:
     [[nodiscard]] bool ShowOnStart() const { return showOnStart_; }
 
     // Menu: select the button by its place in the menu group, then show its page.
-    void MenuBtnSystemClick();
-    void MenuBtnIntfClick();
-    void MenuBtnIPClick();
-    void MenuBtnICMPClick();
-    void MenuBtnTCPClick();
-    void MenuBtnUDPClick();
-    void MenuBtnSNMPClick();
-    void MenuBtnTablesClick();
-    void MenuBtnAboutClick();
-    void MenuBtnSysLogClick();
-    void MenuBtnADSLClick();
-    void MenuBtnOptionsClick();
-    void MenuBtnGraphClick();
+    void MenuBtnSystemClick() { ShowPage(1); }
+    void MenuBtnIntfClick() { ShowPage(2); }
+    void MenuBtnIPClick() { ShowPage(3); }
+    void MenuBtnICMPClick() { ShowPage(4); }
+    void MenuBtnTCPClick() { ShowPage(5); }
+    void MenuBtnUDPClick() { ShowPage(6); }
+    void MenuBtnSNMPClick() { ShowPage(7); }
+    void MenuBtnTablesClick() { ShowPage(8); }
+    void MenuBtnAboutClick() { ShowPage(9); }
+    void MenuBtnSysLogClick() { ShowPage(10); }
+    void MenuBtnADSLClick() { ShowPage(11); }
+    void MenuBtnOptionsClick() { ShowPage(12); }
+    void MenuBtnGraphClick() { ShowPage(13); }
 
     // Radio groups: draw the button at the 1-based position down and every other one up.
-    void ToggleButtons(int position);
-    void ToggleIntButtons(int position);
-    void ToggleTabButtons(int position);
-    void ToggleADSLButtons(int position);
+    void ToggleButtons(int position) { menu_.Select(position); }
+    void ToggleIntButtons(int position) { dataPages_->IntfButtons().Select(position); }
+    void ToggleTabButtons(int position) { dataPages_->Tables().Buttons().Select(position); }
+    void ToggleADSLButtons(int position) { dataPages_->ADSLButtons().Select(position); }
 
     // Cells.
-    void UpdateCell(widgets::tRazCell* cell, const mib::TMIBEntry& entry, const std::string& value);
-    void AlignCell(widgets::tRazCell* cell);
-    void UpdateAllCells();
+    void UpdateCell(widgets::tRazCell* cell, const mib::TMIBEntry& entry,
+                    const std::string& value) {
+        dataPages_->UpdateCell(cell, entry, value);
+    }
+    void AlignCell(widgets::tRazCell* cell) { dataPages_->AlignCell(cell); }
+    void UpdateAllCells() { dataPages_->UpdateAllCells(); }
     void SetAllHints();
-    void GetAllData();
-    void Timer1Timer();
+    void GetAllData() { dataPages_->GetAllData(); }
+    void Timer1Timer() { dataPages_->RefreshTick(); }
     // Programs Timer1 from RefreshInt: off for 0, RefreshInt seconds otherwise.
     void SetRefreshTimer();
 
     // The data pages' handlers (MainPages.cpp), run by app::DataPages.
-    void SystemBtnSet1Click();
-    void SystemBtnSet2Click();
-    void SystemBtnSet3Click();
-    void SystemBtnRefreshClick();
-    void IntfBtnLANClick();
-    void IntfBtnWANClick();
-    void IntfBtnLANXClick();
-    void IntfBtnWANXClick();
-    void IntfBtnRefreshClick();
-    void ADSLBtnUpStreamClick();
-    void ADSLBtnDownStreamClick();
-    void ADSLBtnRefreshClick();
-    void IPBtnRefreshClick();
-    void ICMPBtnRefreshClick();
-    void TCPBtnRefreshClick();
-    void UDPBtnRefreshClick();
-    void SNMPBtnRefreshClick();
+    void SystemBtnSet1Click() { dataPages_->SetSystemString(1); }
+    void SystemBtnSet2Click() { dataPages_->SetSystemString(2); }
+    void SystemBtnSet3Click() { dataPages_->SetSystemString(3); }
+    void SystemBtnRefreshClick() { dataPages_->RefreshSystem(); }
+    void IntfBtnLANClick() { dataPages_->SelectIntfView(1); }
+    void IntfBtnWANClick() { dataPages_->SelectIntfView(2); }
+    void IntfBtnLANXClick() { dataPages_->SelectIntfView(3); }
+    void IntfBtnWANXClick() { dataPages_->SelectIntfView(4); }
+    void IntfBtnRefreshClick() { dataPages_->RefreshInterfaces(); }
+    void ADSLBtnUpStreamClick() { dataPages_->SelectADSLView(1); }
+    void ADSLBtnDownStreamClick() { dataPages_->SelectADSLView(2); }
+    void ADSLBtnRefreshClick() { dataPages_->RefreshADSL(); }
+    void IPBtnRefreshClick() { dataPages_->RefreshGroup(0); }
+    void ICMPBtnRefreshClick() { dataPages_->RefreshGroup(1); }
+    void TCPBtnRefreshClick() { dataPages_->RefreshGroup(2); }
+    void UDPBtnRefreshClick() { dataPages_->RefreshGroup(3); }
+    void SNMPBtnRefreshClick() { dataPages_->RefreshGroup(4); }
     // Tables page.
-    void TableBtnAddrClick();
-    void TableBtnRouteClick();
-    void TableBtnMediaClick();
-    void TableBtnConnClick();
-    void TableBtnUDPClick();
-    void TableBtnRefreshClick();
-    void TableBtnSaveClick();
+    void TableBtnAddrClick() { dataPages_->Tables().Select(1); }
+    void TableBtnRouteClick() { dataPages_->Tables().Select(2); }
+    void TableBtnMediaClick() { dataPages_->Tables().Select(3); }
+    void TableBtnConnClick() { dataPages_->Tables().Select(4); }
+    void TableBtnUDPClick() { dataPages_->Tables().Select(5); }
+    void TableBtnRefreshClick() { dataPages_->Tables().Refresh(); }
+    void TableBtnSaveClick() { dataPages_->Tables().Save(); }
     // The line's events from the history, newest first; sends nothing to the router.
-    void TableBtnEventsClick();
+    void TableBtnEventsClick() { dataPages_->Tables().ShowEvents(); }
     // Options page (MainOptions.cpp), run by app::OptionsPage.
-    void FillOptionsPage();
-    void OptionsBtnSLActiveClick(widgets::tRollOverBtn* sender);
-    void OptionsBtnConnectClick();
-    void OptionsBtnSysLogFileClick();
-    void Edit1Exit();
-    void Edit2Exit();
-    void Edit6Exit();
+    void FillOptionsPage() { options_->Fill(); }
+    void OptionsBtnSLActiveClick(widgets::tRollOverBtn* sender) { options_->ToggleClicked(sender); }
+    void OptionsBtnConnectClick() { options_->ConnectClicked(); }
+    void OptionsBtnSysLogFileClick() { options_->ChooseSysLogFile(); }
+    void Edit1Exit() { options_->AddressLeft(); }
+    void Edit2Exit() { options_->CommunityLeft(); }
+    void Edit6Exit() { options_->RefreshIntervalLeft(); }
 
     // Steps that belong to the syslog server, its floating window, the tray icon and the traffic
     // graph. They are called where start-up and shut-down need them; the window works without
     // what they add.
-    void CreateSysLogWindow();
-    void UnDockSysLog(bool show);
-    void SaveSysLogWindowPlacement();
-    void DestroySysLogWindow();
-    bool ActivateSysLog();
-    void DeactivateSyslog();
-    void AddTrayIcon();
-    void RemoveTrayIcon();
-    [[nodiscard]] bool TrayIconPresent() const;
-    void RestoreGraphState();
+    void CreateSysLogWindow() { sysLogViewer_->CreateWindow(); }
+    void UnDockSysLog(bool show) { sysLogViewer_->UnDock(show); }
+    void SaveSysLogWindowPlacement() { sysLogViewer_->SavePlacement(); }
+    void DestroySysLogWindow() { sysLogViewer_->DestroyWindow(); }
+    bool ActivateSysLog() { return sysLogViewer_->Activate(); }
+    void DeactivateSyslog() { sysLogViewer_->Deactivate(); }
+    void AddTrayIcon() { tray_->AddIcon(app::artwork::ProgramIcon()); }
+    void RemoveTrayIcon() { tray_->RemoveIcon(); }
+    [[nodiscard]] bool TrayIconPresent() const { return tray_->IconPresent(); }
+    void RestoreGraphState() { graph_->RestoreState(); }
 
     // Tray icon, minimise and restore, log-off (MainTray.cpp), run by app::TrayControl.
     // A left press on the icon: back from minimised or hidden, and to the front.
-    void TrayIconCallBack();
-    void AppEventsMinimize();
-    void ApplicationEvents1Restore();
+    void TrayIconCallBack() { tray_->BringBack(); }
+    void AppEventsMinimize() { tray_->Minimised(); }
+    void ApplicationEvents1Restore() { tray_->Restored(); }
     // The session manager asks to save: the close path without removing the icon, and without
     // quitting, since the log-off may yet be cancelled (LogOff). Always true: the program never
     // refuses a log-off.
-    bool WMQueryEndSession();
+    bool WMQueryEndSession() { return tray_->QueryEndSession(); }
     // The end of the session and what follows it: saving once, a close after it, a cancel.
-    [[nodiscard]] app::LogOff& LogOff() const;
-    void AboutBtnWWWClick();
+    [[nodiscard]] app::LogOff& LogOff() const { return tray_->SessionEnd(); }
+    void AboutBtnWWWClick() { about_->OpenHomePage(); }
 
     // Syslog server and its log view (MainSysLog.cpp).
-    void AddSysLogEntry(const QString& line, bool showIt, bool toFile);
-    void SysLogBtnClearClick();
-    void SysLogBtnSaveClick();
-    void SysLogBtnUnDockClick();
+    void AddSysLogEntry(const QString& line, bool showIt, bool toFile) {
+        sysLog_->Log(line, showIt, toFile);
+    }
+    void SysLogBtnClearClick() { sysLogViewer_->Clear(); }
+    void SysLogBtnSaveClick() { sysLogViewer_->SaveFromPage(); }
+    void SysLogBtnUnDockClick() { sysLogViewer_->Float(); }
     // The floating window closed: the view, its lines and the caption come back to the page.
-    void DockSysLog();
+    void DockSysLog() { sysLogViewer_->Dock(); }
     [[nodiscard]] core::SysLogServer& SysLogServer() { return *sysLog_; }
     [[nodiscard]] TForm2* Form2() const;
 
     // Traffic graph (MainGraph.cpp).
-    void StartGraph();
-    void Timer2Timer();
-    void Series1AfterAdd(widgets::TrafficChart* sender, int valueIndex);
-    void SetGraphScale();
-    void N3DChart1Click(QAction* sender);
-    void StairChart1Click(QAction* sender);
-    void ShowValues1Click(QAction* sender);
-    void ShowPoints1Click(QAction* sender);
-    void ShowValues2Click(QAction* sender);
-    void ShowPoints2Click(QAction* sender);
-    void NoRefresh1Click(QAction* sender);  // every Refresh Interval item
-    void NDwnStream1Click(QAction* sender); // every Graph Scale item
-    void GraphBtnClearClick();
-    void GraphsBtnSaveClick();
+    void StartGraph() { graph_->StartSampling(); }
+    void Timer2Timer() { graph_->Sample(); }
+    void Series1AfterAdd(widgets::TrafficChart* sender, int valueIndex) {
+        app::GraphPage::FollowNewest(*sender, valueIndex);
+    }
+    void SetGraphScale() { graph_->SetScale(); }
+    void N3DChart1Click(QAction* sender) { graph_->TickItemClicked(sender); }
+    void StairChart1Click(QAction* sender) { graph_->TickItemClicked(sender); }
+    void ShowValues1Click(QAction* sender) { graph_->TickItemClicked(sender); }
+    void ShowPoints1Click(QAction* sender) { graph_->TickItemClicked(sender); }
+    void ShowValues2Click(QAction* sender) { graph_->TickItemClicked(sender); }
+    void ShowPoints2Click(QAction* sender) { graph_->TickItemClicked(sender); }
+    void NoRefresh1Click(QAction* sender) {
+        graph_->IntervalItemClicked(sender);
+    } // every Refresh Interval item
+    void NDwnStream1Click(QAction* sender) {
+        graph_->ScaleItemClicked(sender);
+    } // every Graph Scale item
+    void GraphBtnClearClick() { graph_->Clear(); }
+    void GraphsBtnSaveClick() { graph_->Save(); }
     // A sample has been written: the history view and the event table, when shown, follow.
     void HistoryChanged();
     // The page: Chart1, Timer2, PopupMenu1 and its items, the history views.
     [[nodiscard]] app::GraphPage& Graph() const { return *graph_; }
 
     // Line history (MainHistory.cpp). Sampling starts once start-up has finished.
-    void StartHistory();
+    void StartHistory() { history_->Start(); }
     // A sample revealed `events`: each is told.
     void HistorySampled(const std::vector<core::history::Event>& events);
     // One event: a line in the log when the server is on, a desktop notification when there is
@@ -236,8 +225,8 @@ public:
     [[nodiscard]] core::Settings& settings() { return settings_; }
     [[nodiscard]] core::RouterQuery& query() { return query_; }
     [[nodiscard]] core::Statistics& statistics() { return stats_; }
-    [[nodiscard]] QWidget* Page(int index) const;
-    [[nodiscard]] int ActivePage() const;
+    [[nodiscard]] QWidget* Page(int index) const { return pageControl_->widget(index); }
+    [[nodiscard]] int ActivePage() const { return pageControl_->currentIndex(); }
     [[nodiscard]] QTimer* Timer1() const { return timer1_; }
     [[nodiscard]] app::SaveDialog& SaveDialog1() { return seams_.saveDialog; }
 
@@ -253,7 +242,6 @@ private:
     void PlaceWindow();
     void ShowPage(int togglePosition);
     widgets::tRollOverBtn* Button(std::string_view name) const;
-    void SetHint(QWidget* control, std::string_view hint);
     // Syslog (MainSysLog.cpp).
     void BuildSysLogPage();
     // The tray and the end of the session (MainTray.cpp): what is saved, and started again when

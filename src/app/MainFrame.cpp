@@ -2,6 +2,7 @@
 // the radio-style button groups, hints and the auto-refresh timer.
 #include "Artwork.h"
 #include "Main.h"
+#include "app/Hints.h"
 #include "app/options/OptionsPage.h"
 #include "app/pages/AboutPage.h"
 #include "app/pages/DataPages.h"
@@ -15,51 +16,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QHelpEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QStackedWidget>
 #include <QTimer>
-#include <QToolTip>
 #include <algorithm>
 #include <limits>
-
-namespace app {
-
-void OverrideCursor::SetBusy() {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-}
-void OverrideCursor::Restore() {
-    QApplication::restoreOverrideCursor();
-}
-
-// How long a hint stays up before it vanishes.
-inline constexpr int HintHidePause = 6000;
-
-// Shows every tool tip of the program for HintHidePause instead of Qt's length-dependent time.
-class HintFilter final : public QObject {
-public:
-    using QObject::QObject;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() != QEvent::ToolTip || !watched->isWidgetType())
-            return QObject::eventFilter(watched, event);
-        auto* widget = static_cast<QWidget*>(watched);
-        const QString hint = widget->toolTip();
-        if (hint.isEmpty()) return QObject::eventFilter(watched, event);
-        // Hints are plain text; one such as "<???> process ID" must not be taken for markup.
-        const QString shown = Qt::mightBeRichText(hint)
-                                  ? QStringLiteral("<p style='white-space:pre'>") +
-                                        hint.toHtmlEscaped() + QStringLiteral("</p>")
-                                  : hint;
-        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), shown, widget, QRect(),
-                           HintHidePause);
-        return true;
-    }
-};
-
-} // namespace app
 
 using widgets::tRollOverBtn;
 
@@ -220,120 +182,13 @@ void TForm1::SetRefreshTimer() {
     }
 }
 
-void TForm1::Timer1Timer() {
-    dataPages_->RefreshTick();
-}
-
 void TForm1::ShowPage(int togglePosition) {
     ToggleButtons(togglePosition);
     pageControl_->setCurrentIndex(app::MenuButtons[togglePosition - 1].page);
 }
 
-void TForm1::MenuBtnSystemClick() {
-    ShowPage(1);
-}
-void TForm1::MenuBtnIntfClick() {
-    ShowPage(2);
-}
-void TForm1::MenuBtnIPClick() {
-    ShowPage(3);
-}
-void TForm1::MenuBtnICMPClick() {
-    ShowPage(4);
-}
-void TForm1::MenuBtnTCPClick() {
-    ShowPage(5);
-}
-void TForm1::MenuBtnUDPClick() {
-    ShowPage(6);
-}
-void TForm1::MenuBtnSNMPClick() {
-    ShowPage(7);
-}
-void TForm1::MenuBtnTablesClick() {
-    ShowPage(8);
-}
-void TForm1::MenuBtnAboutClick() {
-    ShowPage(9);
-}
-void TForm1::MenuBtnSysLogClick() {
-    ShowPage(10);
-}
-void TForm1::MenuBtnADSLClick() {
-    ShowPage(11);
-}
-void TForm1::MenuBtnOptionsClick() {
-    ShowPage(12);
-}
-void TForm1::MenuBtnGraphClick() {
-    ShowPage(13);
-}
-
-void TForm1::ToggleButtons(int position) {
-    menu_.Select(position);
-}
-void TForm1::ToggleIntButtons(int position) {
-    dataPages_->IntfButtons().Select(position);
-}
-void TForm1::ToggleTabButtons(int position) {
-    dataPages_->Tables().Buttons().Select(position);
-}
-void TForm1::ToggleADSLButtons(int position) {
-    dataPages_->ADSLButtons().Select(position);
-}
-
-void TForm1::SetHint(QWidget* control, std::string_view hint) {
-    if (control != nullptr) control->setToolTip(QString::fromLatin1(hint.data(), hint.size()));
-}
-
 void TForm1::SetAllHints() {
-    // By name, so controls that later parts of the window add (the syslog page's buttons, the
-    // floating syslog window's) are found as well; a control that does not exist is skipped.
-    auto hint = [this](const char* name, std::string_view text) {
-        SetHint(findChild<QWidget*>(QString::fromLatin1(name)), text);
-    };
-    for (const char* name :
-         {"SystemBtnRefresh", "IntfBtnRefresh", "ADSLBtnRefresh", "IPBtnRefresh", "ICMPBtnRefresh",
-          "TCPBtnRefresh", "UDPBtnRefresh", "SNMPBtnRefresh", "TableBtnRefresh"})
-        hint(name, mib::RefreshHint);
-    for (const char* name : {"SystemBtnSet1", "SystemBtnSet2", "SystemBtnSet3"})
-        hint(name, mib::SetHint);
-    const char* intf[] = {"IntfBtnLAN", "IntfBtnWAN", "IntfBtnLANX", "IntfBtnWANX"};
-    for (std::size_t i = 0; i < std::size(intf); ++i)
-        hint(intf[i], mib::IntfHints[i]);
-    const char* adsl[] = {"ADSLBtnUpStream", "ADSLBtnDownStream"};
-    for (std::size_t i = 0; i < std::size(adsl); ++i)
-        hint(adsl[i], mib::AdslHints[i]);
-    const char* tables[] = {"TableBtnAddr", "TableBtnRoute", "TableBtnMedia",
-                            "TableBtnConn", "TableBtnUDP",   "TableBtnSave"};
-    for (std::size_t i = 0; i < std::size(tables); ++i)
-        hint(tables[i], mib::TableHints[i]);
-    SetHint(Button("TableBtnEvents"),
-            "Show the line's events from its history: resyncs, line down, router restarts, low SNR "
-            "margin and bursts of errored seconds");
-    const char* syslog[] = {"SysLogBtnClear", "SysLogBtnSave", "SysLogBtnUnDock"};
-    for (std::size_t i = 0; i < std::size(syslog); ++i)
-        hint(syslog[i], mib::SysLogHints[i]);
-    // The floating syslog window's buttons: its dock button gets the "dock" text.
-    const std::pair<const char*, std::size_t> floating[] = {
-        {"tRollOverBtn1", 0}, {"tRollOverBtn2", 1}, {"tRollOverBtn3", 3}};
-    for (const auto& [name, entry] : floating)
-        hint(name, mib::SysLogHints[entry]);
-    // The Options page: the label cells beside the toggles carry the hints, not the toggles.
-    const char* options[] = {
-        "tRazCell130",          "tRazCell131", "OptionsBtnConnect", "tRazCell133", "tRazCell134",
-        "tRazCell138",          "tRazCell125", "tRazCell141",       "tRazCell142", "tRazCell132",
-        "tRazCell137",          "tRazCell136", "tRazCell135",       "tRazCell139", "tRazCell140",
-        "OptionsBtnSysLogFile", "tRazCell161"};
-    for (std::size_t i = 0; i < std::size(options); ++i)
-        hint(options[i], mib::OptionsHints[i]);
-}
-
-QWidget* TForm1::Page(int index) const {
-    return pageControl_->widget(index);
-}
-int TForm1::ActivePage() const {
-    return pageControl_->currentIndex();
+    app::SetAllHints(*this);
 }
 
 tRollOverBtn* TForm1::Button(std::string_view name) const {

@@ -20,10 +20,6 @@ void TForm1::BuildHistory() {
     connect(history_, &core::history::LineHistory::UsageNotices, this, &TForm1::TellUsageNotices);
 }
 
-void TForm1::StartHistory() {
-    history_->Start();
-}
-
 const core::history::HistoryStore* TForm1::History() {
     // Read-only: the recorder creates the file; until it has, every look tries again.
     if (!historyStore_) {

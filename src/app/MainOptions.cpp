@@ -30,25 +30,3 @@ void TForm1::BuildOptionsPage() {
         app::OptionsPage::Outside{settings_, store_, seams_.messages, seams_.saveDialog, this},
         std::move(hooks));
 }
-
-void TForm1::FillOptionsPage() {
-    options_->Fill();
-}
-void TForm1::OptionsBtnSLActiveClick(widgets::tRollOverBtn* sender) {
-    options_->ToggleClicked(sender);
-}
-void TForm1::OptionsBtnConnectClick() {
-    options_->ConnectClicked();
-}
-void TForm1::OptionsBtnSysLogFileClick() {
-    options_->ChooseSysLogFile();
-}
-void TForm1::Edit1Exit() {
-    options_->AddressLeft();
-}
-void TForm1::Edit2Exit() {
-    options_->CommunityLeft();
-}
-void TForm1::Edit6Exit() {
-    options_->RefreshIntervalLeft();
-}

@@ -20,39 +20,6 @@ void TForm1::BuildSysLogPage() {
             [this] { options_->ShowOption(&core::Settings::SLFileOut, false); });
 }
 
-void TForm1::CreateSysLogWindow() {
-    sysLogViewer_->CreateWindow();
-}
-void TForm1::UnDockSysLog(bool show) {
-    sysLogViewer_->UnDock(show);
-}
-void TForm1::SysLogBtnUnDockClick() {
-    sysLogViewer_->Float();
-}
-void TForm1::SaveSysLogWindowPlacement() {
-    sysLogViewer_->SavePlacement();
-}
-void TForm1::DockSysLog() {
-    sysLogViewer_->Dock();
-}
-void TForm1::DestroySysLogWindow() {
-    sysLogViewer_->DestroyWindow();
-}
-bool TForm1::ActivateSysLog() {
-    return sysLogViewer_->Activate();
-}
-void TForm1::DeactivateSyslog() {
-    sysLogViewer_->Deactivate();
-}
-void TForm1::AddSysLogEntry(const QString& line, bool showIt, bool toFile) {
-    sysLog_->Log(line, showIt, toFile);
-}
-void TForm1::SysLogBtnClearClick() {
-    sysLogViewer_->Clear();
-}
-void TForm1::SysLogBtnSaveClick() {
-    sysLogViewer_->SaveFromPage();
-}
 TForm2* TForm1::Form2() const {
     return sysLogViewer_->Window();
 }

@@ -44,35 +44,8 @@ void TForm1::ResumeAfterSessionEnd() {
     if (settings_.SLActive) ActivateSysLog();
 }
 
-void TForm1::AddTrayIcon() {
-    tray_->AddIcon(app::artwork::ProgramIcon());
-}
-void TForm1::RemoveTrayIcon() {
-    tray_->RemoveIcon();
-}
-bool TForm1::TrayIconPresent() const {
-    return tray_->IconPresent();
-}
-
-void TForm1::TrayIconCallBack() {
-    tray_->BringBack();
-}
-void TForm1::AppEventsMinimize() {
-    tray_->Minimised();
-}
-void TForm1::ApplicationEvents1Restore() {
-    tray_->Restored();
-}
-
 void TForm1::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::WindowStateChange && tray_ != nullptr)
         tray_->WindowStateChanged(static_cast<QWindowStateChangeEvent*>(event)->oldState());
-}
-
-bool TForm1::WMQueryEndSession() {
-    return tray_->QueryEndSession();
-}
-app::LogOff& TForm1::LogOff() const {
-    return tray_->SessionEnd();
 }
