@@ -23,6 +23,21 @@
 
 namespace {
 
+int Fail(const QString& text) {
+    fprintf(stderr, "linescope: %s\n", qPrintable(text.simplified()));
+    return 1;
+}
+
+// Whether argv names `option`, alone or as `option=value`.
+bool HasOption(int argc, char** argv, const char* option) {
+    const std::size_t length = strlen(option);
+    for (int i = 1; i < argc; ++i)
+        if (strncmp(argv[i], option, length) == 0 &&
+            (argv[i][length] == '\0' || argv[i][length] == '='))
+            return true;
+    return false;
+}
+
 // `linescope --export-history FILE [--since YYYY-MM-DD]`: the line history as CSV, with no
 // display, window, settings, socket or other instance involved, beside a running LineScope;
 // `--export-usage FILE` the same for the usage per day and month.
@@ -39,29 +54,25 @@ int ExportHistory(int argc, char** argv) {
                                    QStringLiteral("Export only from this day on."),
                                    QStringLiteral("YYYY-MM-DD"));
     parser.addOptions({file, usage, since});
-    auto fail = [](const QString& text) {
-        fprintf(stderr, "linescope: %s\n", qPrintable(text.simplified()));
-        return 1;
-    };
-    if (!parser.parse(QCoreApplication::arguments())) return fail(parser.errorText());
+    if (!parser.parse(QCoreApplication::arguments())) return Fail(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
+        return Fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
     if (parser.isSet(file) == parser.isSet(usage))
-        return fail(QStringLiteral("give one of --export-history and --export-usage"));
+        return Fail(QStringLiteral("give one of --export-history and --export-usage"));
     std::optional<QDate> from;
     if (parser.isSet(since)) {
         const QString text = parser.value(since);
         from = QDate::fromString(text, QStringLiteral("yyyy-MM-dd"));
-        if (!from->isValid()) return fail(QStringLiteral("--since wants a date as YYYY-MM-DD"));
+        if (!from->isValid()) return Fail(QStringLiteral("--since wants a date as YYYY-MM-DD"));
     }
     core::history::HistoryStore store(core::history::HistoryStore::DefaultFileName(),
                                       core::history::HistoryStore::Mode::Read);
-    if (!store.Open()) return fail(store.Problem());
+    if (!store.Open()) return Fail(store.Problem());
     QString error;
     const bool done = parser.isSet(file)
                           ? store.ExportCsv(parser.value(file), from, error)
                           : core::history::ExportUsageCsv(store, parser.value(usage), from, error);
-    return done ? 0 : fail(error);
+    return done ? 0 : Fail(error);
 }
 
 // `linescope --line-report FILE.pdf [--days N]`: the line report, drawn without a display on
@@ -78,26 +89,39 @@ int LineReport(int argc, char** argv) {
                                   QStringLiteral("Days the report covers (7)."),
                                   QStringLiteral("N"), QString::number(report::DefaultDays));
     parser.addOptions({file, days});
-    auto fail = [](const QString& text) {
-        fprintf(stderr, "linescope: %s\n", qPrintable(text.simplified()));
-        return 1;
-    };
-    if (!parser.parse(QCoreApplication::arguments())) return fail(parser.errorText());
+    if (!parser.parse(QCoreApplication::arguments())) return Fail(parser.errorText());
     if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
+        return Fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
     bool number = false;
     const int n = parser.value(days).toInt(&number);
     if (!number || n < 1 || n > report::MaxDays)
-        return fail(
+        return Fail(
             QStringLiteral("--days wants a number of days from 1 to %1").arg(report::MaxDays));
     const QString name = core::history::HistoryStore::DefaultFileName();
     core::history::HistoryStore store(name, core::history::HistoryStore::Mode::Read);
-    if (QFileInfo::exists(name) && !store.Open()) return fail(store.Problem());
+    if (QFileInfo::exists(name) && !store.Open()) return Fail(store.Problem());
     QString error;
     return report::LineReport::Write(parser.value(file), store, n, QDateTime::currentDateTime(),
                                      error)
                ? 0
-               : fail(error);
+               : Fail(error);
+}
+
+// The port the syslog server listens on, from --syslog-port; 0 when the value is no port.
+uint SysLogPort(const QCommandLineParser& parser, const QCommandLineOption& option) {
+    bool ok = false;
+    const uint port = parser.value(option).toUInt(&ok);
+    return ok && port <= 65535 ? port : 0;
+}
+
+void NameApplication() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
+    QCoreApplication::setApplicationName(QStringLiteral("LineScope"));
+    // The application's title is its name (WM_CLASS, the desktop entry's Name); a display name
+    // would be appended to every window's caption. The desktop file names its taskbar icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("linescope"));
+    const QIcon icon = app::artwork::ProgramIcon();
+    if (!icon.availableSizes().isEmpty()) QApplication::setWindowIcon(icon);
 }
 
 } // namespace
@@ -109,23 +133,11 @@ int main(int argc, char** argv) {
     // not to be left behind, nor its memory readable by others of the same user.
     if (getauxval(AT_SECURE) != 0) prctl(PR_SET_DUMPABLE, 0);
 #endif
-    for (int i = 1; i < argc; ++i)
-        for (const char* option : {"--export-history", "--export-usage"})
-            if (strncmp(argv[i], option, strlen(option)) == 0 &&
-                (argv[i][strlen(option)] == '\0' || argv[i][strlen(option)] == '='))
-                return ExportHistory(argc, argv);
-    for (int i = 1; i < argc; ++i)
-        if (strncmp(argv[i], "--line-report", 13) == 0 &&
-            (argv[i][13] == '\0' || argv[i][13] == '='))
-            return LineReport(argc, argv);
+    if (HasOption(argc, argv, "--export-history") || HasOption(argc, argv, "--export-usage"))
+        return ExportHistory(argc, argv);
+    if (HasOption(argc, argv, "--line-report")) return LineReport(argc, argv);
     QApplication application(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
-    QCoreApplication::setApplicationName(QStringLiteral("LineScope"));
-    // The application's title is its name (WM_CLASS, the desktop entry's Name); a display name
-    // would be appended to every window's caption. The desktop file names its taskbar icon.
-    QGuiApplication::setDesktopFileName(QStringLiteral("linescope"));
-    const QIcon icon = app::artwork::ProgramIcon();
-    if (!icon.availableSizes().isEmpty()) QApplication::setWindowIcon(icon);
+    NameApplication();
 
     // Binding 514 needs privileges; the demo and users without them pick another port.
     QCommandLineParser parser;
@@ -143,9 +155,8 @@ int main(int argc, char** argv) {
                                         QStringLiteral("N"), QStringLiteral("514"));
     parser.addOption(portOption);
     parser.process(application);
-    bool portOk = false;
-    const uint port = parser.value(portOption).toUInt(&portOk);
-    if (!portOk || port == 0 || port > 65535) {
+    const uint port = SysLogPort(parser, portOption);
+    if (port == 0) {
         fputs("linescope: --syslog-port wants a port number from 1 to 65535\n", stderr);
         return 2;
     }
