@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #ifdef __linux__
 #include <sys/auxv.h>
 #include <sys/prctl.h>
@@ -38,6 +39,16 @@ bool HasOption(int argc, char** argv, const char* option) {
     return false;
 }
 
+// A headless mode's options, which take no other arguments; what is wrong with them, if anything.
+std::optional<QString> ParseHeadless(QCommandLineParser& parser,
+                                     const QList<QCommandLineOption>& options) {
+    parser.addOptions(options);
+    if (!parser.parse(QCoreApplication::arguments())) return parser.errorText();
+    if (!parser.positionalArguments().isEmpty())
+        return QStringLiteral("unexpected argument ") + parser.positionalArguments().first();
+    return std::nullopt;
+}
+
 // `linescope --export-history FILE [--since YYYY-MM-DD]`: the line history as CSV, with no
 // display, window, settings, socket or other instance involved, beside a running LineScope;
 // `--export-usage FILE` the same for the usage per day and month.
@@ -53,10 +64,7 @@ int ExportHistory(int argc, char** argv) {
     const QCommandLineOption since(QStringLiteral("since"),
                                    QStringLiteral("Export only from this day on."),
                                    QStringLiteral("YYYY-MM-DD"));
-    parser.addOptions({file, usage, since});
-    if (!parser.parse(QCoreApplication::arguments())) return Fail(parser.errorText());
-    if (!parser.positionalArguments().isEmpty())
-        return Fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
+    if (const auto wrong = ParseHeadless(parser, {file, usage, since})) return Fail(*wrong);
     if (parser.isSet(file) == parser.isSet(usage))
         return Fail(QStringLiteral("give one of --export-history and --export-usage"));
     std::optional<QDate> from;
@@ -88,10 +96,7 @@ int LineReport(int argc, char** argv) {
     const QCommandLineOption days(QStringLiteral("days"),
                                   QStringLiteral("Days the report covers (7)."),
                                   QStringLiteral("N"), QString::number(report::DefaultDays));
-    parser.addOptions({file, days});
-    if (!parser.parse(QCoreApplication::arguments())) return Fail(parser.errorText());
-    if (!parser.positionalArguments().isEmpty())
-        return Fail(QStringLiteral("unexpected argument ") + parser.positionalArguments().first());
+    if (const auto wrong = ParseHeadless(parser, {file, days})) return Fail(*wrong);
     bool number = false;
     const int n = parser.value(days).toInt(&number);
     if (!number || n < 1 || n > report::MaxDays)
