@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QUrl>
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -83,6 +84,72 @@ TEST(ServiceTest, ReadsSettingsOnlyMovesRouterOnHangupAndEndsTheLogOnTerminate) 
     for (int i = 0; i < 3; ++i)
         EXPECT_EQ(log.filter(QStringLiteral("line %1 from the router").arg(i)).size(), 1);
     EXPECT_EQ(home.Settings().toStdString(), written.toStdString());
+}
+
+// Prometheus with a private configuration and data folder, scraping `target` every second.
+class Prometheus {
+public:
+    bool Start(const std::string& target) {
+        port = FreeTcpPort();
+        QFile config(dir.filePath("prometheus.yml"));
+        if (!config.open(QIODevice::WriteOnly)) return false;
+        config.write(("global:\n  scrape_interval: 1s\n  evaluation_interval: 1s\n"
+                      "scrape_configs:\n  - job_name: linescope\n    static_configs:\n"
+                      "      - targets: ['" +
+                      target + "']\n")
+                         .c_str());
+        config.close();
+        return process.Start({"prometheus", "--config.file=" + config.fileName().toStdString(),
+                              "--storage.tsdb.path=" + dir.filePath("data").toStdString(),
+                              "--web.listen-address=127.0.0.1:" + std::to_string(port)});
+    }
+    // The value of an instant query's first series; NaN while it has none.
+    double Query(const QString& query) {
+        process.ReadUntil(DeadlineIn(10), [] { return false; });
+        const Reply r = Exchange("127.0.0.1", port,
+                                 Request("/api/v1/query?query=" + QUrl::toPercentEncoding(query),
+                                         ("127.0.0.1:" + std::to_string(port)).c_str()));
+        const QJsonArray result =
+            QJsonDocument::fromJson(r.body).object()["data"].toObject()["result"].toArray();
+        if (result.isEmpty()) return std::nan("");
+        return result[0].toObject()["value"].toArray()[1].toString().toDouble();
+    }
+    QTemporaryDir dir;
+    ChildProcess process;
+    quint16 port = 0;
+};
+
+TEST(ServiceTest, PrometheusScrapesTheMarginAndARiseInErroredSeconds) {
+    if (!QFile::exists("/usr/bin/prometheus")) GTEST_SKIP() << "prometheus is not installed";
+    SimulatedRouter* router = SharedSimulatedRouter();
+    ASSERT_NE(router, nullptr);
+    ASSERT_TRUE(router->SelectStep(SimulatedRouter::StepNormal));
+    ServiceHome home;
+    const quint16 web = FreeTcpPort();
+    home.Write(ServiceHome::Defaults(router->Address(), SimulatedRouter::MovingCommunity,
+                                     QString::fromStdString(Local(web))));
+    ASSERT_TRUE(home.Start(static_cast<uint16_t>(FreeUdpPort()), "127.0.0.1", web))
+        << home.service.out << home.service.err;
+    Prometheus prometheus;
+    ASSERT_TRUE(prometheus.Start(Local(web))) << prometheus.process.out;
+
+    // Step 0: the exchange end's margin 6.1 dB, 37 errored seconds; step 5: 62.
+    const QString es = QStringLiteral("linescope_adsl_errored_seconds_total{end=\"atuc\"}");
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return prometheus.Query("linescope_adsl_snr_margin_decibels{end=\"atuc\"}") == 6.1 &&
+                   prometheus.Query(es) == 37;
+        },
+        60000))
+        << prometheus.process.out;
+    ASSERT_TRUE(router->SelectStep(SimulatedRouter::StepLowMargin));
+    EXPECT_TRUE(WaitFor(
+        [&] {
+            return prometheus.Query("max_over_time(" + es + "[5m]) - min_over_time(" + es +
+                                    "[5m])") == 25;
+        },
+        60000));
+    ASSERT_TRUE(router->SelectStep(SimulatedRouter::StepNormal));
 }
 
 } // namespace
