@@ -9,9 +9,11 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTcpSocket>
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace {
 
@@ -150,6 +152,107 @@ TEST(ServiceTest, PrometheusScrapesTheMarginAndARiseInErroredSeconds) {
         },
         60000));
     ASSERT_TRUE(router->SelectStep(SimulatedRouter::StepNormal));
+}
+
+// Kilobytes of the process's resident memory, from /proc.
+long RssKb(pid_t pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').value(0).toLong();
+    return -1;
+}
+
+// Connections the kernel shows established at `hexIp:port` on the accepting side; a client
+// the listener never took counts on its own side only.
+int AcceptedConnections(const char* hexIp, quint16 port) {
+    QFile table(QStringLiteral("/proc/net/tcp"));
+    if (!table.open(QIODevice::ReadOnly)) return -1;
+    const QByteArray local = QByteArray(hexIp) + ':' + QByteArray::number(port, 16).toUpper();
+    int n = 0;
+    for (const QByteArray& line : table.readAll().split('\n')) {
+        const QList<QByteArray> f = line.simplified().split(' ');
+        n += f.size() > 3 && f[1] == local.rightJustified(13, '0') && f[3] == "01";
+    }
+    return n;
+}
+
+// Each bad request gets a 4xx or a closed connection.
+bool Refused(const Reply& r) {
+    return (r.status >= 400 && r.status < 500) || (r.status == 0 && r.closed);
+}
+
+TEST(ServiceTest, BadRequestsAndIdleConnectionsLeaveTheSamplingOnTime) {
+    SimulatedRouter* router = SharedSimulatedRouter();
+    ASSERT_NE(router, nullptr);
+    ServiceHome home;
+    const quint16 web = FreeTcpPort("127.0.0.2");
+    const QByteArray at = "127.0.0.2:" + QByteArray::number(web);
+    home.Write(ServiceHome::Defaults(router->Address(), SimulatedRouter::Community,
+                                     QString::fromLatin1(at)));
+    ASSERT_TRUE(home.Start(static_cast<uint16_t>(FreeUdpPort()), "127.0.0.2", web))
+        << home.service.out << home.service.err;
+    std::string printed;
+    ASSERT_EQ(home.Run({"--service-token"}, &printed), 0);
+    const QByteArray token = QByteArray::fromStdString(printed).trimmed();
+    ASSERT_EQ(token.size(), 32);
+    const auto get = [&](const QByteArray& target, const QByteArray& more = {},
+                         const char* method = "GET") {
+        return Exchange("127.0.0.2", web, Request(target, at.constData(), more, method), 5000);
+    };
+    const QByteArray bearer = "Authorization: Bearer " + token + "\r\n";
+    EXPECT_EQ(get("/metrics", bearer).status, 200);
+    EXPECT_EQ(get("/?token=" + token).status, 200);
+    EXPECT_EQ(get("/metrics").status, 401);
+    QByteArray wrong = token;
+    wrong[0] = wrong[0] == 'a' ? 'b' : 'a';
+    EXPECT_EQ(get("/metrics", "Authorization: Bearer " + wrong + "\r\n").status, 401);
+    EXPECT_EQ(get("/metrics?token=" + token.left(31)).status, 401);
+    EXPECT_EQ(get("/metrics?token=" + token + "0").status, 401);
+    for (const QByteArray path : {"/../etc/passwd", "/%2e%2e/%2e%2e/etc/passwd",
+                                  "/chart/%2e%2e%2fsnr.png", "/chart/../report.pdf"})
+        EXPECT_TRUE(Refused(get(path, bearer))) << path.constData();
+    for (const char* method : {"POST", "PUT", "DELETE"})
+        EXPECT_TRUE(Refused(Exchange(
+            "127.0.0.2", web,
+            Request("/", at.constData(), bearer + "Content-Length: 2\r\n", method) + "{}", 5000)))
+            << method;
+    EXPECT_TRUE(Refused(get("/?span=" + QByteArray(1 << 20, 'a'), bearer)));
+
+    // 500 connections opened and left idle: beyond the cap each is closed at once.
+    std::vector<std::unique_ptr<QTcpSocket>> idle;
+    for (int i = 0; i < 500; ++i) {
+        idle.push_back(std::make_unique<QTcpSocket>());
+        idle.back()->connectToHost(QHostAddress("127.0.0.2"), web);
+    }
+    for (auto& socket : idle)
+        socket->waitForConnected(2000);
+    const std::size_t before = home.SampleTimes(Col::SysUpTime).size();
+    ASSERT_TRUE(WaitFor([&] { return home.SampleTimes(Col::SysUpTime).size() >= before + 5; }));
+    EXPECT_LE(AcceptedConnections("0200007F", web), 32) << "connections beyond the cap kept";
+    // Stated bound: 256 MB, room for a sanitizer build's shadow memory.
+    EXPECT_LT(RssKb(home.service.Pid()), 256 * 1024);
+    idle.clear();
+    EXPECT_TRUE(WaitFor([&] { return get("/metrics", bearer).status == 200; }));
+    const auto times = home.SampleTimes(Col::SysUpTime);
+    ASSERT_GE(times.size(), 6u);
+    for (std::size_t i = 1; i < times.size(); ++i)
+        EXPECT_LE(times[i] - times[i - 1], 3) << "a sample late by " << times[i] - times[i - 1];
+}
+
+TEST(ServiceTest, ListenAddressIsTheOneKeyItWrites) {
+    ServiceHome home;
+    home.Write({{"IPAddress", "127.0.0.1:1161"}, {"ServiceListen", "127.0.0.1:8514"}});
+    const QByteArray kept = home.Settings();
+    std::string out;
+    for (const char* bad : {"localhost:8514", "127.0.0.1", "127.0.0.1:0", "[::1:8514", "1.2.3:80"})
+        EXPECT_EQ(home.Run({"--service-listen", bad}, &out), 2) << bad;
+    EXPECT_EQ(home.Settings().toStdString(), kept.toStdString());
+    EXPECT_EQ(home.Run({"--service-listen", "[::1]:9000"}), 0);
+    const QByteArray now = home.Settings();
+    EXPECT_TRUE(now.contains("IPAddress=127.0.0.1:1161")) << now.constData();
+    EXPECT_TRUE(now.contains("[::1]:9000")) << now.constData();
+    EXPECT_EQ(now.count('\n'), kept.count('\n')) << now.constData();
 }
 
 } // namespace
