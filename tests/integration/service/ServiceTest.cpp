@@ -229,7 +229,7 @@ TEST(ServiceTest, BadRequestsAndIdleConnectionsLeaveTheSamplingOnTime) {
         socket->waitForConnected(2000);
     const std::size_t before = home.SampleTimes(Col::SysUpTime).size();
     ASSERT_TRUE(WaitFor([&] { return home.SampleTimes(Col::SysUpTime).size() >= before + 5; }));
-    EXPECT_LE(AcceptedConnections("0200007F", web), 32) << "connections beyond the cap kept";
+    EXPECT_LE(AcceptedConnections("0200007F", web), 128) << "connections beyond the cap kept";
     // Stated bound: 256 MB, room for a sanitizer build's shadow memory.
     EXPECT_LT(RssKb(home.service.Pid()), 256 * 1024);
     idle.clear();

@@ -232,6 +232,19 @@ TEST_F(WebServerTest, RefusesOtherHostsMethodsPathsAndParameters) {
     EXPECT_TRUE(huge.status == 0 || (huge.status >= 400 && huge.status < 500)) << huge.status;
     EXPECT_LT(clock.elapsed(), 2500);
     EXPECT_EQ(Get("/").status, 200);
+
+    // Keep-alive as each version means it: HTTP/1.0 closes unless asked, HTTP/1.1 unless told.
+    const auto closed = [&](const char* version, const char* connection) {
+        QByteArray request = "GET /metrics HTTP/" + QByteArray(version) + "\r\nHost: " + host +
+                             "\r\n" + connection + "\r\n";
+        const Reply r = Exchange("127.0.0.1", server->port, request);
+        EXPECT_EQ(r.status, 200) << version << ' ' << connection;
+        return r.closed;
+    };
+    EXPECT_TRUE(closed("1.0", ""));
+    EXPECT_FALSE(closed("1.0", "Connection: keep-alive\r\n"));
+    EXPECT_FALSE(closed("1.1", ""));
+    EXPECT_TRUE(closed("1.1", "Connection: close\r\n"));
 }
 
 TEST_F(WebServerTest, BeyondLoopbackEveryRequestNeedsTheToken) {
