@@ -10,6 +10,9 @@
 #include "core/Seams.h"
 #include "core/Usage.h"
 #include "report/LineReport.h"
+#ifdef LINESCOPE_SERVICE
+#include "service/ServiceMain.h"
+#endif
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -141,6 +144,12 @@ int main(int argc, char** argv) {
     if (HasOption(argc, argv, "--export-history") || HasOption(argc, argv, "--export-usage"))
         return ExportHistory(argc, argv);
     if (HasOption(argc, argv, "--line-report")) return LineReport(argc, argv);
+#ifdef LINESCOPE_SERVICE
+    // The service never loads the widgets, nor takes the window's single-instance lock.
+    if (HasOption(argc, argv, "--service")) return service::RunService(argc, argv);
+    if (HasOption(argc, argv, "--service-listen")) return service::SetServiceListen(argc, argv);
+    if (HasOption(argc, argv, "--service-token")) return service::PrintServiceToken(argc, argv);
+#endif
     QApplication application(argc, argv);
     NameApplication();
 
@@ -153,7 +162,11 @@ int main(int argc, char** argv) {
                        "linescope --export-usage FILE [--since YYYY-MM-DD] the volume down and "
                        "up per day and month;\n"
                        "linescope --line-report FILE.pdf [--days N] the line report over the last "
-                       "N days (7; 1 to 366) as PDF, without a display."));
+                       "N days (7; 1 to 366) as PDF, without a display;\n"
+                       "linescope --service [--syslog-port N] records the line history, runs the "
+                       "syslog server and serves the web page and metrics without a window;\n"
+                       "linescope --service-listen ADDR:PORT sets where the service listens;\n"
+                       "linescope --service-token prints the token beyond 127.0.0.1 and [::1]."));
     parser.addHelpOption();
     const QCommandLineOption portOption(QStringLiteral("syslog-port"),
                                         QStringLiteral("UDP port of the syslog server (514)."),

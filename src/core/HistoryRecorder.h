@@ -41,6 +41,8 @@ public:
     // The next sample is compared with nothing: the router it would be compared with may be
     // another one.
     void Forget() { previous_.reset(); }
+    // The sample the last Take read, until Forget.
+    [[nodiscard]] const std::optional<Sample>& Last() const { return previous_; }
 
     // Requests the last Take sent.
     [[nodiscard]] int LastRequests() const { return lastRequests_; }

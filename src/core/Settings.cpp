@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <utility>
@@ -374,6 +375,50 @@ bool SettingsStore::WriteOptionsToReg(const Settings& settings) {
     const QByteArray before = FileContents(store.fileName());
     for (const SettingInfo& info : SettingsTable())
         Save(info, settings, store);
+    return Commit(store, before);
+}
+
+bool SettingsStore::ReadOptionsOnly(Settings& settings) {
+    problem_.clear();
+    QByteArray contents;
+    if (const QString why = Unreadable(fileName_, contents); !why.isEmpty()) {
+        problem_ =
+            QStringLiteral("The settings file %1 could not be read (%2).").arg(fileName_, why);
+        return false;
+    }
+    if (!QFileInfo::exists(fileName_)) return true;
+    if (!IsUtf8(contents)) {
+        problem_ = QStringLiteral("The settings file %1 is not UTF-8 text; the window converts "
+                                  "it when it next starts.")
+                       .arg(fileName_);
+        return false;
+    }
+    QSettings store{fileName_, QSettings::NativeFormat};
+    Configure(store);
+    if (store.status() != QSettings::NoError) {
+        problem_ = QStringLiteral("The settings file %1 could not be read.").arg(fileName_);
+        return false;
+    }
+    Settings loaded = settings;
+    for (const SettingInfo& info : SettingsTable())
+        if (const QString key = QLatin1String(info.name); store.contains(key))
+            Load(info, store.value(key), loaded);
+    settings = loaded;
+    return true;
+}
+
+bool SettingsStore::WriteOneOption(const Settings& settings, const char* name) {
+    if (blocked_) return false;
+    const auto table = SettingsTable();
+    const auto row = std::find_if(table.begin(), table.end(), [name](const SettingInfo& info) {
+        return std::strcmp(info.name, name) == 0;
+    });
+    if (row == table.end()) return false;
+    QSettings store{fileName_, QSettings::NativeFormat};
+    Configure(store);
+    if (store.status() == QSettings::AccessError) return false;
+    const QByteArray before = FileContents(store.fileName());
+    Save(*row, settings, store);
     return Commit(store, before);
 }
 

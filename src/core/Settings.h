@@ -108,6 +108,14 @@ public:
     // Writes all values atomically; false when they did not reach the store or when the
     // file found at start-up could neither be read nor moved aside (it is never overwritten).
     bool WriteOptionsToReg(const Settings& settings);
+    // Loads the values as ReadOptionsFromReg does but writes nothing, for a reader beside the
+    // window: no default is filled in and a bad file is neither moved nor converted. A missing
+    // file leaves the defaults. False, with the reason in Problem(), when the file is there but
+    // cannot be read as it is; the record is then left as it was.
+    bool ReadOptionsOnly(Settings& settings);
+    // Writes the one value stored as `name` and leaves every other one as the file has it.
+    // False when the name is not in the table or the value did not reach the store.
+    bool WriteOneOption(const Settings& settings, const char* name);
     // Adds ("Corvane LineScope", the running program's full path) or removes the autostart entry.
     virtual bool ChangeRegRunKey(bool enable);
     // For the user: what went wrong with the store at the last read; empty when nothing did.

@@ -149,6 +149,8 @@ void SysLogServer::Drain() {
             more = false;
             break;
         }
+        lost_ += datagram.lostBefore;
+        if (!datagram.lossOnly) ++received_;
         if (datagram.lostBefore > 0)
             Log(QStringLiteral("**** SysLog server lost %1 datagram(s): receive queue full "
                                "****")

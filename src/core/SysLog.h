@@ -72,6 +72,9 @@ public:
     [[nodiscard]] QString FileNameNow() const;
     // True while datagrams are being handled: lines then come in a batch that BatchDone ends.
     [[nodiscard]] bool InBatch() const { return handling_; }
+    // Datagrams handled and datagrams lost since this server was made.
+    [[nodiscard]] uint64_t Received() const { return received_; }
+    [[nodiscard]] uint64_t Lost() const { return lost_; }
 
     // One received datagram, on the user-interface thread.
     void IdUDPServer1UDPRead(const SysLogDatagram& datagram);
@@ -96,6 +99,8 @@ private:
     SysLogListener listener_;
     QDateTime lastBeep_; // SysLogLastBeep; invalid until the first beep
     bool handling_ = false;
+    uint64_t received_ = 0;
+    uint64_t lost_ = 0;
     std::function<SysLogFileChoice()> askForFile_;
 };
 

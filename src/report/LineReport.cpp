@@ -330,6 +330,10 @@ QColor VerdictColour(const QString& verdict) {
     return {};
 }
 
+QString UpTimeText(int64_t ticks) {
+    return QString::fromStdString(core::StrToTime(std::to_string(ticks), 0, false, true)).trimmed();
+}
+
 void Router(Pager& pager, const Content& c) {
     pager.Paragraph(QStringLiteral("Line report"), Font(20, true));
     pager.Paragraph(QStringLiteral("LineScope, for the Corvane R62GX/R63 ADSL router"), Font(10),
@@ -340,7 +344,11 @@ void Router(Pager& pager, const Content& c) {
                              .arg(offset < 0 ? QLatin1Char('-') : QLatin1Char('+'))
                              .arg(std::abs(offset) / 3600, 2, 10, QLatin1Char('0'))
                              .arg(std::abs(offset) % 3600 / 60, 2, 10, QLatin1Char('0'));
-    const std::optional<int64_t> upTime = c.sample ? (*c.sample)[SysUpTime] : std::nullopt;
+    QString upTime = kMissing;
+    if (c.sample)
+        if (const std::optional<int64_t> ticks = (*c.sample)[SysUpTime]; ticks.has_value())
+            upTime = QStringLiteral("%1 at the last sample, %2")
+                         .arg(UpTimeText(ticks.value()), Local(c.sample->time));
     const double spanHours = double(c.to - c.from) / 3600.0;
     Table t(pager, {{QString(), 1}, {QString(), 3.6}}, 10);
     t.Row({QStringLiteral("Router"),
@@ -348,13 +356,7 @@ void Router(Pager& pager, const Content& c) {
                ? QStringLiteral("%1 (seen %2 to %3)")
                      .arg(c.identity->line, Local(c.identity->first), Local(c.identity->last))
                : QStringLiteral("The router's identity was not recorded.")});
-    t.Row({QStringLiteral("Router uptime"),
-           upTime ? QStringLiteral("%1 at the last sample, %2")
-                        .arg(QString::fromStdString(
-                                 core::StrToTime(std::to_string(*upTime), 0, false, true))
-                                 .trimmed(),
-                             Local(c.sample->time))
-                  : kMissing});
+    t.Row({QStringLiteral("Router uptime"), upTime});
     t.Row({QStringLiteral("Report made"),
            QStringLiteral("%1 (times are local, %2)")
                .arg(c.now.toString(QStringLiteral("yyyy-MM-dd HH:mm")), zone)});

@@ -43,7 +43,7 @@ constexpr char kStyle[] =
     "border-bottom:1px solid #ddd;vertical-align:top}"
     "img{max-width:100%;height:auto;display:block}figure{margin:.6em 0}"
     "pre{white-space:pre-wrap;word-break:break-all;font-size:.85em;background:#f4f4f4;"
-    "padding:.4em}nav a{margin-right:.8em}.now{font-weight:bold}";
+    "padding:.4em}nav a,.now{margin-right:.8em}.now{font-weight:bold}";
 
 std::optional<int64_t> Value(const LiveState& live, Col c) {
     if (!live.sample) return std::nullopt;

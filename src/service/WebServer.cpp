@@ -29,6 +29,11 @@ public:
         connect(&timer_, &QTimer::timeout, this, &ConnectionGuard::Close);
         // Connected before the HTTP server's own handler, so it sees each arrival unread.
         connect(socket, &QTcpSocket::readyRead, this, [this] {
+            if (received_ == 0) {
+                const QByteArray head = socket_->peek(512);
+                const qsizetype eol = head.indexOf("\r\n");
+                oneZero_ = eol > 0 && head.first(eol).endsWith(" HTTP/1.0");
+            }
             received_ += socket_->bytesAvailable();
             if (received_ > limit_)
                 QMetaObject::invokeMethod(this, &ConnectionGuard::Close, Qt::QueuedConnection);
@@ -42,6 +47,8 @@ public:
     ConnectionGuard& operator=(const ConnectionGuard&) = delete;
 
     void Restart() { timer_.start(); }
+    // The connection opened with an HTTP/1.0 request, whose default is to close after it.
+    [[nodiscard]] bool OneZero() const { return oneZero_; }
     void Close() {
         socket_->abort();
         socket_->deleteLater();
@@ -51,6 +58,7 @@ private:
     QTcpSocket* socket_;
     qint64 limit_;
     qint64 received_ = 0;
+    bool oneZero_ = false;
     std::shared_ptr<int> open_;
     QTimer timer_;
 };
@@ -75,10 +83,20 @@ void BoundedTcpServer::incomingConnection(qintptr descriptor) {
     addPendingConnection(socket);
 }
 
+namespace {
+ConnectionGuard* GuardOf(const QTcpSocket* socket) {
+    return static_cast<ConnectionGuard*>(socket->findChild<QObject*>(
+        QLatin1String(ConnectionGuard::Name), Qt::FindDirectChildrenOnly));
+}
+} // namespace
+
 void BoundedTcpServer::Answered(QTcpSocket* socket) {
-    if (auto* guard = socket->findChild<QObject*>(QLatin1String(ConnectionGuard::Name),
-                                                  Qt::FindDirectChildrenOnly))
-        static_cast<ConnectionGuard*>(guard)->Restart();
+    if (auto* guard = GuardOf(socket)) guard->Restart();
+}
+
+bool BoundedTcpServer::OneZero(const QTcpSocket* socket) {
+    const auto* guard = GuardOf(socket);
+    return guard && guard->OneZero();
 }
 
 struct WebServer::Reply {
@@ -203,6 +221,10 @@ WebServer::Reply WebServer::Route(const QHttpServerRequest& request,
 }
 
 void WebServer::Send(const QHttpServerRequest& request, QTcpSocket* socket, const Reply& reply) {
+    // Qt 6.4 keeps every connection open: an HTTP/1.0 client (Apache Bench) waits for the close.
+    const QByteArray connection = request.value("Connection").toLower();
+    const bool close = reply.close || connection.contains("close") ||
+                       (BoundedTcpServer::OneZero(socket) && !connection.contains("keep-alive"));
     auto responder = makeResponder(request, socket);
     responder.writeStatusLine(static_cast<Status>(reply.status));
     responder.writeHeader("Content-Type", reply.type);
@@ -214,10 +236,10 @@ void WebServer::Send(const QHttpServerRequest& request, QTcpSocket* socket, cons
     responder.writeHeader("Referrer-Policy", "no-referrer");
     responder.writeHeader("Cache-Control", "no-store");
     if (!reply.extraName.isEmpty()) responder.writeHeader(reply.extraName, reply.extraValue);
-    if (reply.close) responder.writeHeader("Connection", "close");
+    if (close) responder.writeHeader("Connection", "close");
     responder.writeBody(reply.body);
     BoundedTcpServer::Answered(socket);
-    if (reply.close) socket->disconnectFromHost();
+    if (close) socket->disconnectFromHost();
 }
 
 bool WebServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {

@@ -16,7 +16,7 @@ class QHttpServerRequest;
 namespace service {
 
 struct WebLimits {
-    int maxConnections = 32;
+    int maxConnections = 128; // above what a load test or a page of browsers opens at once
     qint64 maxBytesPerConnection = 64 * 1024; // all a client sends over one connection
     qint64 maxBodyBytes = 1024;               // nothing served takes a body
     int idleMs = 15000; // a connection that completes no request for this long is closed
@@ -33,6 +33,8 @@ public:
     [[nodiscard]] int OpenConnections() const { return *open_; }
     // An answer went out on `socket`: its idle time starts again.
     static void Answered(QTcpSocket* socket);
+    // Whether `socket` opened with an HTTP/1.0 request line.
+    static bool OneZero(const QTcpSocket* socket);
 
 protected:
     void incomingConnection(qintptr descriptor) override;

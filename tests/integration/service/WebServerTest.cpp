@@ -5,6 +5,7 @@
 #include "service/WebServer.h"
 
 #include "HistorySynth.h"
+#include "HttpExchange.h"
 #include "core/Formatters.h"
 #include "core/HistoryStore.h"
 #include "service/WebPages.h"
@@ -78,60 +79,6 @@ private:
     WebLimits limits_;
     QSemaphore ready_;
 };
-
-struct Reply {
-    int status = 0;                       // 0: no answer
-    QMap<QByteArray, QByteArray> headers; // names in lower case
-    QByteArray body;
-    bool closed = false; // the server closed the connection
-};
-
-// Fills `r` from what came so far; true once headers and body are complete.
-bool Parse(const QByteArray& in, Reply& r) {
-    const qsizetype end = in.indexOf("\r\n\r\n");
-    if (end < 0) return false;
-    const QList<QByteArray> lines = in.first(end).split('\n');
-    r.status = lines[0].split(' ').value(1).toInt();
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        const qsizetype colon = lines[i].indexOf(':');
-        r.headers[lines[i].first(std::max<qsizetype>(colon, 0)).toLower()] =
-            lines[i].sliced(colon + 1).trimmed();
-    }
-    const qsizetype length = r.headers.value("content-length").toLongLong();
-    if (in.size() < end + 4 + length) return false;
-    r.body = in.sliced(end + 4, length);
-    return true;
-}
-
-// Sends `request` and reads one answer, or what there is until the server closes.
-Reply Exchange(const char* ip, quint16 port, const QByteArray& request, int ms = 3000) {
-    Reply r;
-    QTcpSocket s;
-    s.connectToHost(QHostAddress(ip), port);
-    if (!s.waitForConnected(ms)) return r;
-    s.write(request);
-    QElapsedTimer clock;
-    clock.start();
-    QByteArray in;
-    bool complete = false;
-    while (!(complete = Parse(in += s.readAll(), r)) &&
-           s.state() == QAbstractSocket::ConnectedState && clock.elapsed() < ms) {
-        if (s.bytesToWrite() > 0)
-            s.waitForBytesWritten(50);
-        else
-            s.waitForReadyRead(50);
-    }
-    if (!complete) r.status = 0;
-    if (s.state() == QAbstractSocket::ConnectedState) s.waitForReadyRead(100);
-    r.closed = s.state() != QAbstractSocket::ConnectedState;
-    return r;
-}
-
-QByteArray Request(const QByteArray& target, const char* host, const QByteArray& more = {},
-                   const char* method = "GET") {
-    return QByteArray(method) + ' ' + target + " HTTP/1.1\r\nHost: " + host + "\r\n" + more +
-           "\r\n";
-}
 
 class WebServerTest : public ::testing::Test {
 protected:
@@ -285,6 +232,19 @@ TEST_F(WebServerTest, RefusesOtherHostsMethodsPathsAndParameters) {
     EXPECT_TRUE(huge.status == 0 || (huge.status >= 400 && huge.status < 500)) << huge.status;
     EXPECT_LT(clock.elapsed(), 2500);
     EXPECT_EQ(Get("/").status, 200);
+
+    // Keep-alive as each version means it: HTTP/1.0 closes unless asked, HTTP/1.1 unless told.
+    const auto closed = [&](const char* version, const char* connection) {
+        QByteArray request = "GET /metrics HTTP/" + QByteArray(version) + "\r\nHost: " + host +
+                             "\r\n" + connection + "\r\n";
+        const Reply r = Exchange("127.0.0.1", server->port, request);
+        EXPECT_EQ(r.status, 200) << version << ' ' << connection;
+        return r.closed;
+    };
+    EXPECT_TRUE(closed("1.0", ""));
+    EXPECT_FALSE(closed("1.0", "Connection: keep-alive\r\n"));
+    EXPECT_FALSE(closed("1.1", ""));
+    EXPECT_TRUE(closed("1.1", "Connection: close\r\n"));
 }
 
 TEST_F(WebServerTest, BeyondLoopbackEveryRequestNeedsTheToken) {
