@@ -150,6 +150,9 @@ int main(int argc, char** argv) {
     if (HasOption(argc, argv, "--service-listen")) return service::SetServiceListen(argc, argv);
     if (HasOption(argc, argv, "--service-token")) return service::PrintServiceToken(argc, argv);
 #endif
+    // Help is read under ssh as often as at a desktop: printing it needs no display.
+    for (const char* help : {"--help", "-h", "-?", "--help-all"})
+        if (HasOption(argc, argv, help)) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     NameApplication();
 

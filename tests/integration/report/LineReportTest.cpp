@@ -194,6 +194,13 @@ TEST_F(LineReportTest, HeadlessModeWritesAReportOrSaysWhyNot) {
     }
     EXPECT_TRUE(run({"--line-report", File("r.pdf"), "--days", "0"}).second.contains("1 to 366"));
     EXPECT_FALSE(QFile::exists(File("r.pdf")) || QDir(dir_.filePath("config")).exists());
+    // Every mode is named by the help, which needs no display either.
+    QProcess help;
+    help.setProcessEnvironment(env);
+    help.start(QStringLiteral(LINESCOPE_PROGRAM), {"--help"});
+    help.waitForFinished(60000);
+    EXPECT_EQ(help.exitCode(), 0);
+    EXPECT_TRUE(help.readAllStandardOutput().contains("--line-report FILE.pdf"));
 }
 
 } // namespace
