@@ -9,6 +9,7 @@
 #include "app/Artwork.h"
 #include "app/Dialogs.h"
 #include "app/graph/GraphPage.h"
+#include "app/link/ServiceLink.h"
 #include "app/options/OptionsPage.h"
 #include "app/pages/AboutPage.h"
 #include "app/pages/ButtonGroup.h"
@@ -150,7 +151,8 @@ public:
     void UnDockSysLog(bool show) { sysLogViewer_->UnDock(show); }
     void SaveSysLogWindowPlacement() { sysLogViewer_->SavePlacement(); }
     void DestroySysLogWindow() { sysLogViewer_->DestroyWindow(); }
-    bool ActivateSysLog() { return sysLogViewer_->Activate(); }
+    // The window's server, or the user's service's when that runs (link/ServiceLink.h).
+    bool ActivateSysLog() { return serviceLink_->ActivateSysLog(); }
     void DeactivateSyslog() { sysLogViewer_->Deactivate(); }
     void AddTrayIcon() { tray_->AddIcon(app::artwork::ProgramIcon()); }
     void RemoveTrayIcon() { tray_->RemoveIcon(); }
@@ -209,7 +211,11 @@ public:
     [[nodiscard]] app::GraphPage& Graph() const { return *graph_; }
 
     // Line history (MainHistory.cpp). Sampling starts once start-up has finished.
-    void StartHistory() { history_->Start(); }
+    // Unless the user's service records it.
+    void StartHistory() { serviceLink_->StartHistory(); }
+    // The user's service, if one runs: it then records and runs the syslog server.
+    void FindService() { serviceLink_->Find(); }
+    [[nodiscard]] app::ServiceLink& Service() const { return *serviceLink_; }
     // A sample revealed `events`: each is told.
     void HistorySampled(const std::vector<core::history::Event>& events);
     // One event: a line in the log when the server is on, a desktop notification when there is
@@ -257,6 +263,7 @@ private:
 
     // Line history (MainHistory.cpp).
     void BuildHistory();
+    void BuildServiceLink();
 
     app::WindowSeams seams_;
     core::Settings settings_;
@@ -282,6 +289,7 @@ private:
     core::history::LineHistory* history_ = nullptr;
     bool historyProblemShown_ = false;
     std::unique_ptr<app::SysLogViewer> sysLogViewer_; // the log's page, floating window and lines
+    std::unique_ptr<app::ServiceLink> serviceLink_;   // goes before the parts it drives
     // Last, so it stops listening before anything it reads, or asks, is gone.
     std::unique_ptr<core::SysLogServer> sysLog_;
 };

@@ -35,6 +35,7 @@ TForm1::TForm1(app::WindowSeams seams, QWidget* parent)
     about_ = new app::AboutPage(Page(app::AboutPageIndex));
     BuildTray();
     BuildHistory();
+    BuildServiceLink();
     BuildOptionsPage();
     FormCreate();
 }
@@ -126,6 +127,7 @@ void TForm1::FormCreate() {
         UnDockSysLog(!settings_.StartTray);
         raise();
     }
+    FindService();
     // A port that cannot be bound is reported, and the rest of start-up still runs.
     if (settings_.SLActive) ActivateSysLog();
     SetRefreshTimer();

@@ -20,6 +20,16 @@ void TForm1::BuildHistory() {
     connect(history_, &core::history::LineHistory::UsageNotices, this, &TForm1::TellUsageNotices);
 }
 
+void TForm1::BuildServiceLink() {
+    serviceLink_ = std::make_unique<app::ServiceLink>(
+        app::ServiceLink::Parts{settings_, store_, *history_, *sysLogViewer_},
+        app::ServiceLink::Hooks{
+            .historyChanged = [this] { HistoryChanged(); },
+            .tellEvent = [this](const core::history::Event& event) { TellLineEvent(event); },
+            .tellNotices = [this](const auto& notices) { TellUsageNotices(notices); },
+        });
+}
+
 const core::history::HistoryStore* TForm1::History() {
     // Read-only: the recorder creates the file; until it has, every look tries again.
     if (!historyStore_) {

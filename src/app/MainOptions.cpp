@@ -24,6 +24,7 @@ void TForm1::BuildOptionsPage() {
                 dataPages_->ShowRouterAbsent();
             },
         .refreshIntervalChanged = [this] { SetRefreshTimer(); },
+        .settingsChanged = [this] { serviceLink_->SettingsChanged(); },
     };
     options_ = std::make_unique<app::OptionsPage>(
         *Page(app::OptionsPageIndex),

@@ -1,5 +1,10 @@
 #include "LineHistory.h"
 
+#include "HistoryStore.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLockFile>
 #include <QTimer>
 #include <algorithm>
 #include <limits>
@@ -16,18 +21,42 @@ LineHistory::LineHistory(core::RouterQuery& query, core::Statistics& stats,
     connect(timer_, &QTimer::timeout, this, &LineHistory::Tick);
 }
 
+LineHistory::~LineHistory() = default;
+
 void LineHistory::Start() {
     // Held to what a millisecond timer interval can express, as the refresh timer is.
     seconds_ = std::clamp(settings_.HistoryInt, 0, std::numeric_limits<int>::max() / 1000);
-    if (seconds_ >= 1) {
+    if (seconds_ >= 1 && TakeLock()) {
         timer_->start(seconds_ * 1000);
     } else {
-        timer_->stop();
+        Stop();
     }
 }
 
 void LineHistory::Stop() {
     timer_->stop();
+    lock_.reset();
+}
+
+bool LineHistory::Recording() const {
+    return timer_->isActive();
+}
+
+QString LineHistory::LockFileName() const {
+    return (fileName_.isEmpty() ? HistoryStore::DefaultFileName() : fileName_) +
+           QStringLiteral(".lock");
+}
+
+bool LineHistory::TakeLock() {
+    if (lock_) return true;
+    const QString name = LockFileName();
+    QDir().mkpath(QFileInfo(name).absolutePath());
+    auto lock = std::make_unique<QLockFile>(name);
+    // Only a holder that still runs keeps it: one that died leaves a lock Qt takes over.
+    lock->setStaleLockTime(0);
+    if (!lock->tryLock(0)) return false;
+    lock_ = std::move(lock);
+    return true;
 }
 
 void LineHistory::Tick() {

@@ -10,8 +10,10 @@
 #include <QObject>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+class QLockFile;
 class QTimer;
 
 namespace core::history {
@@ -24,11 +26,18 @@ public:
     // first sample, so a window that records nothing leaves no file behind.
     LineHistory(core::RouterQuery& query, core::Statistics& stats, core::Settings& settings,
                 core::Clock& clock, QString fileName = {}, QObject* parent = nullptr);
+    ~LineHistory() override;
+    LineHistory(const LineHistory&) = delete;
+    LineHistory& operator=(const LineHistory&) = delete;
 
     // Programs the timer from HistoryInt: off for 0, otherwise the first sample one interval
     // from now. Called once start-up has finished, and again whenever HistoryInt changes.
+    // One process records a history file at a time: it holds the lock beside the file while
+    // its timer runs, and one that cannot take it does not record (Recording() says so).
     void Start();
     void Stop();
+    [[nodiscard]] bool Recording() const;
+    [[nodiscard]] QString LockFileName() const;
     // One tick: a sample, if the router is there.
     void Tick();
 
@@ -49,6 +58,8 @@ signals:
     void UsageNotices(const std::vector<core::history::UsageNotice>& notices);
 
 private:
+    bool TakeLock();
+
     core::Settings& settings_;
     core::RouterQuery& query_;
     HistoryRecorder recorder_;
@@ -56,6 +67,7 @@ private:
     HistoryWriter* writer_ = nullptr;
     QTimer* timer_;
     int seconds_ = 0; // what the timer was programmed with
+    std::unique_ptr<QLockFile> lock_;
 };
 
 } // namespace core::history

@@ -51,6 +51,10 @@ struct Service::Parts {
     core::history::LineHistory* history;
     core::SysLogServer syslog;
     LiveBoard board;
+    // While the jobs run, one that another process holds (the history's lock, the syslog
+    // port) is tried again: a window hands them over by letting go.
+    QTimer* retry = nullptr;
+    bool waitSaid = false, syslogSaid = false;
     std::unique_ptr<WebThread> web;
     QString listening; // the ServiceListen the web side was started with
 };
@@ -59,6 +63,9 @@ Service::Service(ServiceOptions options, core::Clock& clock, QObject* parent)
     : QObject(parent), options_(std::move(options)), clock_(clock),
       parts_(std::make_unique<Parts>(options_, clock_, this)) {
     Parts& p = *parts_;
+    p.retry = new QTimer(this);
+    p.retry->setInterval(RetryMs);
+    connect(p.retry, &QTimer::timeout, this, &Service::TakeOver);
     connect(&p.syslog, &core::SysLogServer::Line, this, [this](const QString& line) {
         parts_->board.AddLine(line, parts_->syslog.Received(), parts_->syslog.Lost());
         emit SysLogLine(line);
@@ -135,28 +142,52 @@ void Service::StartJobs() {
     ConnectRouter();
     parts_->board.SetRouter(parts_->query, parts_->stats, std::nullopt);
     parts_->history->Start();
+    parts_->retry->start();
 }
 
 void Service::StopJobs() {
     if (!jobs_) return;
     jobs_ = false;
+    parts_->retry->stop();
     parts_->history->Stop();
     StopSysLog();
+}
+
+bool Service::SysLogActive() const {
+    return parts_->syslog.Active();
+}
+
+void Service::TakeOver() {
+    Parts& p = *parts_;
+    if (!jobs_) return;
+    if (p.settings.HistoryInt > 0 && !p.history->Recording()) {
+        p.history->Start();
+        if (!p.history->Recording() && !p.waitSaid) {
+            p.waitSaid = true;
+            Complain(QStringLiteral("another LineScope records the line history (%1); this "
+                                    "service takes over once it stops")
+                         .arg(p.history->LockFileName()));
+        }
+    }
+    if (p.settings.SLActive && !p.syslog.Active()) StartSysLog(p.syslogSaid);
 }
 
 bool Service::JobsRunning() const {
     return jobs_;
 }
 
-void Service::StartSysLog() {
+void Service::StartSysLog(bool quiet) {
     core::SysLogServer& server = parts_->syslog;
     if (server.Active()) return;
     QString error;
     if (!server.Enable(error)) {
+        if (quiet) return;
+        parts_->syslogSaid = true; // tried again quietly until the port is free
         Complain(error);
         emit SysLogState(false, QStringLiteral("SysLog Server (Disabled)"));
         return;
     }
+    parts_->syslogSaid = false;
     server.Announce(true);
     emit SysLogState(true, QStringLiteral("SysLog Server (Enabled)"));
 }

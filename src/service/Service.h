@@ -47,6 +47,10 @@ public:
     // Both jobs, the syslog server with its disabled line; the web side keeps serving.
     void StopJobs();
     [[nodiscard]] bool JobsRunning() const;
+    [[nodiscard]] bool SysLogActive() const;
+    // A job another process held is tried again now (every RetryMs anyway).
+    void TakeOver();
+    static constexpr int RetryMs = 2000;
     // Reads the settings again and restarts what they changed. A new router or community is
     // connected to before its first sample, so nothing is recorded under the old one. A file
     // that cannot be read keeps the settings as they were.
@@ -74,7 +78,7 @@ signals:
 private:
     struct Parts;
     void ConnectRouter();
-    void StartSysLog();
+    void StartSysLog(bool quiet = false);
     void StopSysLog();
     void TellEvents(const std::vector<core::history::Event>& events);
     void TellNotices(const std::vector<core::history::UsageNotice>& notices);

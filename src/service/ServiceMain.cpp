@@ -5,6 +5,7 @@
 #include "service/Service.h"
 #include "service/ServiceSignals.h"
 #include "service/WebAccess.h"
+#include "service/WindowLink.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -55,12 +56,17 @@ int RunService(int argc, char** argv) {
     ServiceSignals caught;
     core::SystemClock clock;
     Service service({{}, {}, static_cast<uint16_t>(syslogPort)}, clock);
+    WindowLink window(service);
     QObject::connect(&caught, &ServiceSignals::Hangup, &service, &Service::Reload);
-    QObject::connect(&caught, &ServiceSignals::Terminate, &service, [&service] {
+    QObject::connect(&caught, &ServiceSignals::Terminate, &service, [&service, &window] {
         service.Stop();
+        window.SayGoodbye(); // after the jobs let go, so an open window can take them
         QCoreApplication::quit();
     });
     QString error;
+    // Listening first: a window already open hears of the service and hands over at once.
+    if (!window.Listen(error))
+        Fail(error + QStringLiteral("; the service runs without its window"));
     if (!service.Start(error)) return Fail(error);
     return QGuiApplication::exec();
 }

@@ -130,6 +130,7 @@ void OptionsPage::ToggleClicked(widgets::tRollOverBtn* sender) {
     default:
         break; // read where it is next needed
     }
+    hooks_.settingsChanged();
 }
 
 void OptionsPage::TargetChanged(QString& setting, const QString& typed) {
@@ -138,6 +139,7 @@ void OptionsPage::TargetChanged(QString& setting, const QString& typed) {
     // The next refresh would otherwise show another device under this router's identity line,
     // and the Set buttons would write to it.
     hooks_.targetChanged();
+    hooks_.settingsChanged();
 }
 
 void OptionsPage::AddressLeft() {
@@ -166,13 +168,16 @@ void OptionsPage::ConnectClicked() {
     outside_.settings.IPAddress = edit1_->text();
     outside_.settings.Community = edit2_->text();
     hooks_.connectToRouter();
+    hooks_.settingsChanged();
 }
 
 void OptionsPage::ChooseSysLogFile() {
     const std::optional<QString> path = outside_.saveDialog.Execute(
         outside_.dialogParent, QStringLiteral("Please choose filename and path for SysLog file"),
         QStringLiteral("SysLog"));
-    if (path) outside_.settings.SLFileName = *path;
+    if (!path) return;
+    outside_.settings.SLFileName = *path;
+    hooks_.settingsChanged();
 }
 
 } // namespace app

@@ -46,6 +46,7 @@ public:
         std::function<void()> connectToRouter;  // the full fetch with the address on the page
         std::function<void()> targetChanged;    // another address or community was typed
         std::function<void()> refreshIntervalChanged;
+        std::function<void()> settingsChanged; // after any change a service may read
     };
     // `page`: the Options page, whose controls are found by their designer names.
     OptionsPage(const QWidget& page, Outside outside, Hooks hooks);

@@ -129,6 +129,19 @@ void SysLogViewer::Deactivate() {
     server_.Announce(false);
 }
 
+void SysLogViewer::ShowLine(const QString& line) {
+    panel_->Add(line, false);
+}
+
+void SysLogViewer::ShowServiceState(std::optional<bool> serviceActive) {
+    if (!serviceActive)
+        return SetCaption(server_.Active() ? QStringLiteral("SysLog Server (Enabled)")
+                                           : QStringLiteral("SysLog Server (Disabled)"));
+    SetCaption(*serviceActive
+                   ? QStringLiteral("SysLog Server (Enabled, run by the LineScope service)")
+                   : QStringLiteral("SysLog Server (Disabled, run by the LineScope service)"));
+}
+
 void SysLogViewer::SetCaption(const QString& caption) {
     (settings_.SLDocked || form2_ == nullptr ? page_.Label13 : form2_->Label13())->setText(caption);
 }

@@ -10,6 +10,7 @@
 
 #include <QObject>
 #include <memory>
+#include <optional>
 
 class QLabel;
 class QWidget;
@@ -60,6 +61,11 @@ public:
     bool Activate();
     // Stops a running server and says so; a server never started has nothing to say.
     void Deactivate();
+
+    // The user's service runs the server: its lines are shown as they come, and the caption
+    // says whose server it is; nullopt when the window's own is back.
+    void ShowLine(const QString& line);
+    void ShowServiceState(std::optional<bool> serviceActive);
 
     void Clear();
     // The page's Save button: text files proposed.
