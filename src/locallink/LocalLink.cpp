@@ -1,20 +1,15 @@
 #include "locallink/LocalLink.h"
 
 #include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
-#include <QtEndian>
 #include <algorithm>
 #include <utility>
 
 namespace locallink {
 
 namespace {
-
-constexpr qsizetype HeaderBytes = 4;
 
 bool IsHello(const QJsonObject& m) {
     return m.value(QLatin1String("type")).toString() == QLatin1String("hello");
@@ -27,83 +22,6 @@ QString SocketPath() {
     if (runtime.isEmpty()) return {};
     return QDir(QString::fromLocal8Bit(runtime))
         .filePath(QStringLiteral("linescope-service.socket"));
-}
-
-QByteArray Frame(const QJsonObject& message) {
-    const QByteArray body = QJsonDocument(message).toJson(QJsonDocument::Compact);
-    if (body.size() > MaxFrameBytes) return {};
-    QByteArray frame(HeaderBytes, '\0');
-    qToBigEndian<quint32>(static_cast<quint32>(body.size()), frame.data());
-    return frame + body;
-}
-
-std::optional<QJsonObject> FrameReader::Next() {
-    if (broken_ || buffer_.size() < HeaderBytes) return std::nullopt;
-    const quint32 length = qFromBigEndian<quint32>(buffer_.constData());
-    if (length == 0 || length > MaxFrameBytes) {
-        broken_ = true;
-        return std::nullopt;
-    }
-    if (buffer_.size() < HeaderBytes + qsizetype(length)) return std::nullopt;
-    QJsonParseError error{};
-    const QJsonDocument doc = QJsonDocument::fromJson(buffer_.mid(HeaderBytes, length), &error);
-    buffer_.remove(0, HeaderBytes + length);
-    if (error.error != QJsonParseError::NoError || !doc.isObject() ||
-        !doc.object().value(QLatin1String("type")).isString()) {
-        broken_ = true;
-        return std::nullopt;
-    }
-    return doc.object();
-}
-
-QJsonObject EventsMessage(const std::vector<core::history::Event>& events) {
-    QJsonArray list;
-    for (std::size_t i = 0; i < events.size() && qsizetype(i) < MaxListEntries; ++i)
-        list.append(QJsonObject{{"time", double(events[i].time)},
-                                {"kind", int(events[i].kind)},
-                                {"detail", events[i].detail.left(512)}});
-    return {{"type", "events"}, {"events", list}};
-}
-
-std::vector<core::history::Event> EventsOf(const QJsonObject& message) {
-    std::vector<core::history::Event> events;
-    const QJsonArray list = message.value(QLatin1String("events")).toArray();
-    for (qsizetype i = 0; i < std::min(list.size(), MaxListEntries); ++i) {
-        const QJsonObject e = list[i].toObject();
-        const int kind = e.value(QLatin1String("kind")).toInt(0);
-        if (kind < 1 || kind > core::history::EventKindCount) continue;
-        events.push_back({static_cast<int64_t>(e.value(QLatin1String("time")).toDouble()),
-                          static_cast<core::history::EventKind>(kind),
-                          e.value(QLatin1String("detail")).toString().left(512)});
-    }
-    return events;
-}
-
-QJsonObject NoticesMessage(const std::vector<core::history::UsageNotice>& notices) {
-    QJsonArray list;
-    for (std::size_t i = 0; i < notices.size() && qsizetype(i) < MaxListEntries; ++i)
-        list.append(QJsonObject{{"percent", notices[i].percent},
-                                {"capGB", double(notices[i].capGB)},
-                                {"time", double(notices[i].time)},
-                                {"used", double(notices[i].used)},
-                                {"period", notices[i].period.toString(Qt::ISODate)}});
-    return {{"type", "notices"}, {"notices", list}};
-}
-
-std::vector<core::history::UsageNotice> NoticesOf(const QJsonObject& message) {
-    std::vector<core::history::UsageNotice> notices;
-    const QJsonArray list = message.value(QLatin1String("notices")).toArray();
-    for (qsizetype i = 0; i < std::min(list.size(), MaxListEntries); ++i) {
-        const QJsonObject n = list[i].toObject();
-        const int percent = n.value(QLatin1String("percent")).toInt(0);
-        if (percent != 80 && percent != 100) continue;
-        notices.push_back(
-            {percent, static_cast<int64_t>(n.value(QLatin1String("capGB")).toDouble()),
-             static_cast<int64_t>(n.value(QLatin1String("time")).toDouble()),
-             static_cast<int64_t>(n.value(QLatin1String("used")).toDouble()),
-             QDate::fromString(n.value(QLatin1String("period")).toString(), Qt::ISODate)});
-    }
-    return notices;
 }
 
 Peer::Peer(QLocalSocket* socket, QJsonObject hello, QObject* parent)
@@ -239,6 +157,7 @@ bool LinkClient::ConnectNow(int ms) {
 }
 
 void LinkClient::Keep() {
+    Attempt();
     retry_->start();
 }
 

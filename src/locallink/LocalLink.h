@@ -1,19 +1,13 @@
 // The local link between the window and the service of one user: a stream socket in
-// $XDG_RUNTIME_DIR that only the user can open, carrying framed JSON messages. Each frame is a
-// 4-byte big-endian length and that many bytes of one JSON object with a string "type"; a frame
-// over MaxFrameBytes, or one that is not such an object, ends the connection. Each side's first
-// message is "hello" with its "version"; a peer of another version is closed.
+// $XDG_RUNTIME_DIR that only the user can open, carrying framed JSON messages (Frames.h); a
+// broken stream ends the connection. Each side's first message is "hello" with its "version";
+// a peer of another version is closed.
 #pragma once
 
-#include "core/History.h"
-#include "core/Usage.h"
+#include "locallink/Frames.h"
 
-#include <QByteArray>
-#include <QJsonObject>
 #include <QObject>
 #include <QString>
-#include <optional>
-#include <vector>
 
 class QLocalServer;
 class QLocalSocket;
@@ -21,34 +15,8 @@ class QTimer;
 
 namespace locallink {
 
-inline constexpr int Version = 1;
-inline constexpr qsizetype MaxFrameBytes = 64 * 1024;
-// A message's list (line events, notices) is cut to this many entries.
-inline constexpr qsizetype MaxListEntries = 64;
-
 // The socket's path; empty without XDG_RUNTIME_DIR, where no private place exists for it.
 QString SocketPath();
-
-QByteArray Frame(const QJsonObject& message);
-
-// Splits what arrives into messages.
-class FrameReader {
-public:
-    void Append(const QByteArray& bytes) { buffer_ += bytes; }
-    // The next whole message, if one has arrived; nothing more once Broken().
-    std::optional<QJsonObject> Next();
-    [[nodiscard]] bool Broken() const { return broken_; }
-
-private:
-    QByteArray buffer_;
-    bool broken_ = false;
-};
-
-// The messages that carry history data, and back; what is not well formed is left out.
-QJsonObject EventsMessage(const std::vector<core::history::Event>& events);
-std::vector<core::history::Event> EventsOf(const QJsonObject& message);
-QJsonObject NoticesMessage(const std::vector<core::history::UsageNotice>& notices);
-std::vector<core::history::UsageNotice> NoticesOf(const QJsonObject& message);
 
 // One connection, either side: says hello, checks the other's, then passes messages on.
 class Peer final : public QObject {
@@ -111,7 +79,7 @@ public:
     explicit LinkClient(QString path = SocketPath(), QObject* parent = nullptr);
     // One attempt, waiting up to `ms` for the service's hello: whether it is there.
     bool ConnectNow(int ms);
-    // Tries in the background from now on.
+    // Tries in the background from now on, the first time at once.
     void Keep();
     [[nodiscard]] bool Up() const { return peer_ != nullptr && peer_->Greeted(); }
     void Send(const QJsonObject& message);
