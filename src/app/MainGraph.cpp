@@ -6,7 +6,8 @@
 
 void TForm1::BuildGraphPage() {
     graph_ = new app::GraphPage({*this, *pageControl_, seams_.clock, seams_.cursor, seams_.messages,
-                                 seams_.saveDialog, [this] { return History(); }},
+                                 seams_.saveDialog, [this] { return History(); },
+                                 [this] { return store_.WriteOptionsToReg(settings_); }},
                                 settings_, query_, stats_);
     connect(Button("GraphBtnClear"), &widgets::tRollOverBtn::clicked, this,
             &TForm1::GraphBtnClearClick);
