@@ -57,7 +57,7 @@ const RadioItem ScaleItems[] = {
 const RadioItem ShowItems[] = {
     {"ShowTraffic1", "Traffic (live)", 0},  {"ShowSnrMargin1", "SNR margin", 1},
     {"ShowAttenuation1", "Attenuation", 2}, {"ShowRates1", "Sync and attainable rate", 3},
-    {"ShowErrors1", "Errors", 4},
+    {"ShowErrors1", "Errors", 4},           {"ShowUsage1", "Usage", 5},
 };
 const RadioItem SpanItems[] = {
     {"Span1Hour1", "1 hour", 0},   {"Span24Hours1", "24 hours", 1}, {"Span7Days1", "7 days", 2},

@@ -5,7 +5,9 @@
 #include "TestSeams.h"
 #include "app/Main.h"
 #include "app/graph/GraphPage.h"
+#include "app/graph/HistoryView.h"
 #include "core/Settings.h"
+#include "widgets/TrafficChart.h"
 
 #include <QAction>
 #include <QApplication>
@@ -171,6 +173,35 @@ private slots:
         QFile saved(path + ".txt");
         QVERIFY(saved.open(QIODevice::ReadOnly));
         QCOMPARE(saved.readAll(), (lines.join(QStringLiteral("\r\n")) + "\r\n").toUtf8());
+    }
+
+    // Seven days back reach four days before the first sample: those have no bars at all. The
+    // bars hold what was placed; the octets that came across the gap only the total.
+    void usageViewBarsAndTotal() {
+        form_->MenuBtnGraphClick();
+        item("ShowUsage1")->trigger();
+        item("Span7Days1")->trigger();
+        QVERIFY(QTest::qWaitFor([this] { return !form_->Graph().HistoryViewer()->Pending(); }));
+        const chart::ChartModel model = form_->Graph().HistoryChart()->Model();
+        QCOMPARE(model.BarWidth(), 86400.0);
+        const double firstDay = QDateTime(QDate(2026, 12, 3), QTime()).toSecsSinceEpoch();
+        double sums[2] = {};
+        for (int side = 0; side < 2; ++side) {
+            QCOMPARE(model.Series(side).points.size(), 4);
+            QCOMPARE(model.Series(side).points.front().x, firstDay);
+            for (const chart::ChartPoint& bar : model.Series(side).points)
+                sums[side] += bar.y;
+        }
+        QCOMPARE(qRound(sums[0] * 1000), 4199); // GB
+        QCOMPARE(qRound(sums[1] * 10000), 8398);
+        QCOMPARE(model.Series(0).title, QStringLiteral("DownStream 4.32 GB"));
+        QCOMPARE(model.Series(1).title, QStringLiteral("UpStream 864.0 MB"));
+        QVERIFY2(model.LegendNote().startsWith(
+                     QStringLiteral("Total 5.18 GB, 145.2 MB across gaps in no bar; decimal")),
+                 qPrintable(model.LegendNote()));
+        item("ShowSnrMargin1")->trigger();
+        QVERIFY(QTest::qWaitFor([this] { return !form_->Graph().HistoryViewer()->Pending(); }));
+        QCOMPARE(form_->Graph().HistoryChart()->Model().BarWidth(), 0.0);
     }
 
     void lineReportFromTheMenu() {
