@@ -67,8 +67,8 @@ std::vector<UsageRow> UsageTable(const HistoryStore& store, std::optional<QDate>
 // Octets as a person reads them, decimal: "850.3 MB" under a GB, "12.47 GB" from one on, with
 // the locale's separators.
 QString VolumeText(int64_t octets, const QLocale& locale);
-// The table for the Tables page: a heading, then a line per row, tab-separated; what was not
-// recorded reads as such, never as 0.
+// The table for the Tables page: a heading, then a line per row in columns of fixed width; what
+// was not recorded reads "missing", never 0.
 QStringList UsageLines(const std::vector<UsageRow>& rows, const QLocale& locale);
 
 // The allowance: UsageCapGB (0: none) that starts again on UsageCapDay of each month, or on the

@@ -9,6 +9,7 @@
 #include "core/TableLayout.h"
 #include "core/Usage.h"
 
+#include <QFontDatabase>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QScrollBar>
@@ -30,7 +31,8 @@ void ShowLines(QPlainTextEdit* view, const QStringList& lines) {
 } // namespace
 
 TablesPage::TablesPage(const PageStack& pages, Outside outside)
-    : outside_(std::move(outside)), memo2_(pages.Memo2()),
+    : outside_(std::move(outside)), memo2_(pages.Memo2()), tableFont_(memo2_->font()),
+      usageFont_(QFontDatabase::systemFont(QFontDatabase::FixedFont)),
       label12_(pages.Control<QLabel>("Label12")), buttons_{pages.Button("TableBtnAddr"),
                                                            pages.Button("TableBtnRoute"),
                                                            pages.Button("TableBtnMedia"),
@@ -48,11 +50,13 @@ TablesPage::TablesPage(const PageStack& pages, Outside outside)
     connect(pages.Button("TableBtnRefresh"), &widgets::tRollOverBtn::clicked, this,
             &TablesPage::Refresh);
     connect(pages.Button("TableBtnSave"), &widgets::tRollOverBtn::clicked, this, &TablesPage::Save);
+    usageFont_.setPixelSize(12);
 }
 
 void TablesPage::ShowTableLines() {
     // A view of the history stays until a table is picked.
     if (historyShown_ != HistoryView::None) return;
+    memo2_->setFont(tableFont_);
     QStringList lines;
     lines.reserve(static_cast<qsizetype>(outside_.stats.TableLines.size()));
     for (const std::string& line : outside_.stats.TableLines)
@@ -95,6 +99,8 @@ void TablesPage::ShowUsage() {
 
 void TablesPage::ShowHistoryLines() {
     const core::history::HistoryStore* store = outside_.history();
+    // The usage's columns line up in a fixed-pitch font only.
+    memo2_->setFont(historyShown_ == HistoryView::Usage ? usageFont_ : tableFont_);
     if (store == nullptr)
         ShowLines(memo2_, {QStringLiteral("No line history has been recorded yet.")});
     else if (historyShown_ == HistoryView::Events)

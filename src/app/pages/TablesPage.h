@@ -5,6 +5,7 @@
 
 #include "app/pages/ButtonGroup.h"
 
+#include <QFont>
 #include <QObject>
 #include <functional>
 
@@ -64,6 +65,7 @@ private:
 
     Outside outside_;
     QPlainTextEdit* memo2_;
+    QFont tableFont_, usageFont_;
     QLabel* label12_; // the table's name
     ButtonGroup buttons_;
     HistoryView historyShown_ = HistoryView::None;

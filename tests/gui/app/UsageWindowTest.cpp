@@ -165,9 +165,11 @@ private slots:
                                 "2026-12-03"};
         for (int i = 0; i < 5; ++i)
             QVERIFY2(lines[2 + i].startsWith(QLatin1String(firsts[i])), qPrintable(lines[2 + i]));
-        QCOMPARE(lines[2], QStringLiteral("2026-12 month\t4.20 GB\t839.8 MB\t145.2 MB\t70.0 h"));
-        QCOMPARE(lines[4], QStringLiteral("2026-12-05\t1.32 GB\t263.8 MB\t145.2 MB\t22.0 h"));
-        QCOMPARE(lines[5], QStringLiteral("2026-12-04\t1.44 GB\t288.0 MB\t-\t24.0 h"));
+        QCOMPARE(lines[2].simplified(),
+                 QStringLiteral("2026-12 month 4.20 GB 839.8 MB 145.2 MB 70.0 h"));
+        QCOMPARE(lines[4].simplified(),
+                 QStringLiteral("2026-12-05 1.32 GB 263.8 MB 145.2 MB 22.0 h"));
+        QCOMPARE(lines[5].simplified(), QStringLiteral("2026-12-04 1.44 GB 288.0 MB - 24.0 h"));
         const QString path = answer(QStringLiteral("usage"));
         form_->TableBtnSaveClick();
         QFile saved(path + ".txt");
