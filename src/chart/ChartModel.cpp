@@ -118,6 +118,7 @@ QString ChartModel::Description() const {
                                      : s.title + QStringLiteral(": ") +
                                            ValueText(s.points.back().y) + QLatin1Char(' ') + unit_);
     QString description = parts.join(QStringLiteral(", "));
+    if (!legendNote_.isEmpty()) description += QStringLiteral("; ") + legendNote_;
     if (!marks_.isEmpty()) {
         QStringList marks;
         for (const ChartMark& mark : marks_)
