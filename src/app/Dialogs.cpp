@@ -91,7 +91,8 @@ void CriticalMessageBoxes::Error(QWidget* parent, const QString& text) {
 const QStringList& SaveDialog::Filters() {
     static const QStringList filters{
         QStringLiteral("Text Files (*.txt)"), QStringLiteral("BMP Files (*.bmp)"),
-        QStringLiteral("All Files (*)"), QStringLiteral("CSV Files (*.csv)")};
+        QStringLiteral("All Files (*)"), QStringLiteral("CSV Files (*.csv)"),
+        QStringLiteral("PDF Files (*.pdf)")};
     return filters;
 }
 

@@ -55,6 +55,8 @@ void SetAllHints(QWidget& window) {
     SetHint(window.findChild<QWidget*>(QStringLiteral("TableBtnEvents")),
             "Show the line's events from its history: resyncs, line down, router restarts, low SNR "
             "margin and bursts of errored seconds");
+    SetHint(window.findChild<QWidget*>(QStringLiteral("TableBtnUsage")),
+            "Show the volume used per month and per day from the line's history, newest first");
     const char* syslog[] = {"SysLogBtnClear", "SysLogBtnSave", "SysLogBtnUnDock"};
     for (std::size_t i = 0; i < std::size(syslog); ++i)
         hint(syslog[i], mib::SysLogHints[i]);

@@ -135,6 +135,8 @@ public:
     void TableBtnSaveClick() { dataPages_->Tables().Save(); }
     // The line's events from the history, newest first; sends nothing to the router.
     void TableBtnEventsClick() { dataPages_->Tables().ShowEvents(); }
+    // The volume per month and day from the history, newest first; sends nothing to the router.
+    void TableBtnUsageClick() { dataPages_->Tables().ShowUsage(); }
     // Options page (MainOptions.cpp), run by app::OptionsPage.
     void FillOptionsPage() { options_->Fill(); }
     void OptionsBtnSLActiveClick(widgets::tRollOverBtn* sender) { options_->ToggleClicked(sender); }

@@ -6,7 +6,13 @@
 
 void TForm1::BuildGraphPage() {
     graph_ = new app::GraphPage({*this, *pageControl_, seams_.clock, seams_.cursor, seams_.messages,
-                                 seams_.saveDialog, [this] { return History(); }},
+                                 seams_.saveDialog, [this] { return History(); },
+                                 [this] {
+                                     // The service counts the allowance too: it is told.
+                                     const bool saved = store_.WriteOptionsToReg(settings_);
+                                     serviceLink_->SettingsChanged();
+                                     return saved;
+                                 }},
                                 settings_, query_, stats_);
     connect(Button("GraphBtnClear"), &widgets::tRollOverBtn::clicked, this,
             &TForm1::GraphBtnClearClick);

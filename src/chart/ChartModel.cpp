@@ -118,6 +118,7 @@ QString ChartModel::Description() const {
                                      : s.title + QStringLiteral(": ") +
                                            ValueText(s.points.back().y) + QLatin1Char(' ') + unit_);
     QString description = parts.join(QStringLiteral(", "));
+    if (!legendNote_.isEmpty()) description += QStringLiteral("; ") + legendNote_;
     if (!marks_.isEmpty()) {
         QStringList marks;
         for (const ChartMark& mark : marks_)
@@ -129,9 +130,13 @@ QString ChartModel::Description() const {
 
 QRectF ChartModel::Front(QSize size) const {
     const int depth = view3D_ ? Depth3D : 0;
-    return QRectF(LeftMargin, LegendHeight + 6 + depth,
+    return QRectF(LeftMargin, LegendBottom() + 6 + depth,
                   std::max(10, size.width() - LeftMargin - RightMargin - depth),
-                  std::max(10, size.height() - LegendHeight - 6 - depth - BottomMargin));
+                  std::max(10, size.height() - LegendBottom() - 6 - depth - BottomMargin));
+}
+
+int ChartModel::LegendBottom() const {
+    return LegendHeight + (legendNote_.isEmpty() ? 0 : LegendHeight - 8);
 }
 
 double ChartModel::XAt(double x, const QRectF& plane) const {
@@ -223,19 +228,29 @@ void ChartModel::DrawLegend(const Canvas& c) const {
     int width = 0;
     for (const ChartSeries& s : series_)
         width += 28 + c.fm.horizontalAdvance(s.title) + 10;
-    QRect box((c.size.width() - width) / 2, 4, width, LegendHeight - 6);
+    const int titles = width;
+    width = std::max(width, c.fm.horizontalAdvance(legendNote_) + 16);
+    QRect box((c.size.width() - width) / 2, 4, width, LegendBottom() - 6);
     c.p.setPen(c.hairline);
     c.p.setBrush(Qt::white);
     c.p.drawRect(box);
-    int x = box.left() + 6;
+    const QRect row(box.left(), box.top(), box.width(), LegendHeight - 6);
+    int x = row.left() + 6 + (width - titles) / 2;
     for (const ChartSeries& s : series_) {
-        c.p.setPen(QPen(s.colour, 3));
-        c.p.drawLine(x, box.center().y(), x + 16, box.center().y());
+        if (barWidth_ > 0)
+            c.p.fillRect(QRect(x + 3, row.center().y() - 5, 10, 10), s.colour);
+        else {
+            c.p.setPen(QPen(s.colour, 3));
+            c.p.drawLine(x, row.center().y(), x + 16, row.center().y());
+        }
         c.p.setPen(Qt::black);
-        c.p.drawText(QRect(x + 20, box.top(), c.fm.horizontalAdvance(s.title) + 4, box.height()),
+        c.p.drawText(QRect(x + 20, row.top(), c.fm.horizontalAdvance(s.title) + 4, row.height()),
                      Qt::AlignVCenter | Qt::AlignLeft, s.title);
         x += 28 + c.fm.horizontalAdvance(s.title) + 10;
     }
+    if (!legendNote_.isEmpty())
+        c.p.drawText(QRect(box.left(), row.bottom() - 2, box.width(), box.bottom() - row.bottom()),
+                     Qt::AlignCenter, legendNote_);
 }
 
 // The back wall always; the left and bottom walls only in 3D.
@@ -344,6 +359,10 @@ void ChartModel::DrawPointLabels(const Canvas& c) const {
 // One series on its own plane of the depth axis: its line, its companion, then each point's
 // marker and value label.
 void ChartModel::DrawSeries(const Canvas& c, int index) const {
+    if (barWidth_ > 0) {
+        DrawBars(c, index);
+        return;
+    }
     const ChartSeries& s = series_[static_cast<std::size_t>(index)];
     const double z = (index - DepthMin) / (DepthMax - DepthMin);
     const QRectF plane = c.front.translated(z * c.depth, -z * c.depth);
@@ -371,6 +390,26 @@ void ChartModel::DrawSeries(const Canvas& c, int index) const {
     for (int i = 0; i < at.size(); ++i) {
         if (s.showPoints) DrawMarker(c.p, at[i], s);
         if (s.showValues) DrawValueLabel(c, at[i], s.points[i].y, s.colour);
+    }
+    c.p.restore();
+}
+
+// On the front plane, as flat bars, with a gap of a tenth of the slot between neighbours.
+void ChartModel::DrawBars(const Canvas& c, int index) const {
+    const ChartSeries& s = series_[static_cast<std::size_t>(index)];
+    const double half = barWidth_ / 2, pad = barWidth_ / 20;
+    c.p.save();
+    c.p.setClipRect(c.front.adjusted(0, -1, 1, 1));
+    c.p.setPen(Qt::NoPen);
+    c.p.setBrush(s.colour);
+    for (const ChartPoint& point : s.points) {
+        const double left = point.x + index * half + (index == 0 ? pad : 0);
+        const double right = left + half - pad;
+        const QRectF bar(QPointF(XAt(left, c.front), YAt(point.y, c.front)),
+                         QPointF(XAt(right, c.front), YAt(0, c.front)));
+        c.p.drawRect(bar.normalized());
+        if (s.showValues)
+            DrawValueLabel(c, QPointF(bar.center().x(), bar.top()), point.y, s.colour);
     }
     c.p.restore();
 }

@@ -68,6 +68,13 @@ public:
     void SetLineWidth(int series, int width) { series_.at(series).lineWidth = width; }
     void SetTitle(int series, const QString& title) { series_.at(series).title = title; }
     void SetCompanion(int series, QVector<ChartPoint> points);
+    // Bars instead of lines: each point stands for [x, x + width), the first series in its left
+    // half, the second in its right half. 0: lines.
+    void SetBars(double width) { barWidth_ = width; }
+    [[nodiscard]] double BarWidth() const { return barWidth_; }
+    // A second line in the legend, under the series' titles; empty: none.
+    void SetLegendNote(const QString& note) { legendNote_ = note; }
+    [[nodiscard]] const QString& LegendNote() const { return legendNote_; }
 
     // The rate axis's title and the unit the description gives the latest values in.
     void SetUnit(const QString& axisTitle, const QString& unit);
@@ -120,6 +127,8 @@ private:
     void DrawMarks(const Canvas& canvas) const;
     void DrawPointLabels(const Canvas& canvas) const;
     void DrawSeries(const Canvas& canvas, int index) const;
+    void DrawBars(const Canvas& canvas, int index) const;
+    [[nodiscard]] int LegendBottom() const;
     void DrawValueLabel(const Canvas& canvas, QPointF at, double value, const QColor& colour) const;
 
     std::array<ChartSeries, 2> series_;
@@ -132,6 +141,8 @@ private:
     QString unit_ = QStringLiteral("kbit/s");
     QVector<ChartPoint> axisLabels_;
     QVector<ChartMark> marks_;
+    double barWidth_ = 0;
+    QString legendNote_;
 };
 
 } // namespace chart

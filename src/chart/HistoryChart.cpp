@@ -1,5 +1,6 @@
 #include "chart/HistoryChart.h"
 
+#include "chart/UsageChart.h"
 #include "core/HistoryStore.h"
 #include "core/Usage.h"
 
@@ -91,21 +92,6 @@ std::vector<QDateTime> Ticks(const Step& step, int64_t from, int64_t to) {
     return ticks;
 }
 
-// A rate axis from 0 with about eight steps of 1, 2 or 5 times a power of ten.
-void ScaleLeftAxis(ChartModel& model, double top, bool whole) {
-    if (!(top > 0)) top = whole ? 10 : 1;
-    const double raw = top / 8;
-    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
-    double step = magnitude * 10;
-    for (double m : {1.0, 2.0, 5.0})
-        if (m * magnitude >= raw) {
-            step = m * magnitude;
-            break;
-        }
-    if (whole) step = std::max(step, 1.0);
-    model.SetLeftAxis(std::ceil(top / step - 1e-9) * step, step);
-}
-
 // Where nothing was recorded for a while (the program or the router was off) the line breaks
 // rather than invent the values in between: at a distance of more than three times the usual
 // one between neighbours (the recording's rhythm, or one bucket where every bucket has a value),
@@ -123,6 +109,20 @@ void BreakAtGaps(QVector<ChartPoint>& points, double least) {
 }
 
 } // namespace
+
+void ScaleLeftAxis(ChartModel& model, double top, bool whole) {
+    if (!(top > 0)) top = whole ? 10 : 1;
+    const double raw = top / 8;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    double step = magnitude * 10;
+    for (double m : {1.0, 2.0, 5.0})
+        if (m * magnitude >= raw) {
+            step = m * magnitude;
+            break;
+        }
+    if (whole) step = std::max(step, 1.0);
+    model.SetLeftAxis(std::ceil(top / step - 1e-9) * step, step);
+}
 
 QVector<ChartPoint> TimeLabels(int64_t from, int64_t to, int span, int width, int slot) {
     span = std::clamp(span, 0, static_cast<int>(SpanSeconds.size()) - 1);
@@ -213,6 +213,7 @@ HistoryQuery AskHistory(GraphShow show, int span, const QDateTime& now, int plot
 }
 
 HistoryContent ReadHistory(const core::history::HistoryStore* store, const HistoryQuery& query) {
+    if (query.show == GraphShow::Usage) return ReadUsage(store, query);
     HistoryContent content;
     content.query = query;
     const Quantity& q = Quantities[static_cast<int>(query.show)];
@@ -243,6 +244,12 @@ HistoryContent ReadHistory(const core::history::HistoryStore* store, const Histo
 
 void ShowHistory(ChartModel& model, const HistoryContent& content) {
     const HistoryQuery& query = content.query;
+    if (query.show == GraphShow::Usage) {
+        ShowUsage(model, content);
+        return;
+    }
+    model.SetBars(0);
+    model.SetLegendNote({});
     const Quantity& q = Quantities[static_cast<int>(query.show)];
     for (std::size_t side = 0; side < 2; ++side) {
         const int index = static_cast<int>(side);

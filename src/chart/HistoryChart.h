@@ -10,6 +10,7 @@
 
 #include "chart/ChartModel.h"
 #include "core/History.h"
+#include "core/Usage.h"
 
 #include <QColor>
 #include <QDateTime>
@@ -26,8 +27,8 @@ class HistoryStore;
 namespace chart {
 
 // What the Graph page shows, as Settings::GraphShow counts.
-enum class GraphShow { Traffic = 0, SnrMargin, Attenuation, Rates, Errors };
-inline constexpr int GraphShowCount = 5;
+enum class GraphShow { Traffic = 0, SnrMargin, Attenuation, Rates, Errors, Usage };
+inline constexpr int GraphShowCount = 6;
 
 // The spans, as Settings::GraphSpan counts: 1 hour, 24 hours, 7, 30 and 365 days.
 inline constexpr std::array<int64_t, 5> SpanSeconds = {3600, 24 * 3600, 7 * 24 * 3600,
@@ -62,7 +63,15 @@ struct HistoryContent {
     double top = 0; // the highest value shown
     QVector<ChartPoint> labels;
     QVector<ChartMark> marks;
+    // Usage only: the bars' width in seconds, their unit, and the sum of the buckets shown.
+    double barWidth = 0;
+    bool inGB = false;
+    core::history::UsageBucket usage;
 };
+
+// A rate axis from 0 to at least `top` with about eight steps of 1, 2 or 5 times a power of ten;
+// whole steps only when `whole`.
+void ScaleLeftAxis(ChartModel& model, double top, bool whole);
 
 // The query for `show` over the `span` (0 to 4, held to it) ending at `now`, for a plot
 // `plotWidth` pixels wide. Measures text: on a thread that may use fonts.

@@ -50,7 +50,11 @@ constexpr bool HistoryBurst(int32_t v) {
 constexpr bool DayOfMonth(int32_t v) {
     return v >= 1 && v <= 31;
 }
-// The graph page's five views and the history's five spans.
+// The graph page's six views: the live traffic, four of the line and the usage.
+constexpr bool GraphView(int32_t v) {
+    return v >= 0 && v <= 5;
+}
+// The history's five spans.
 constexpr bool HistoryView(int32_t v) {
     return v >= 0 && v <= 4;
 }
@@ -94,7 +98,7 @@ constexpr SettingInfo kTable[] = {
     {"HistorySnrMin", &Settings::HistorySnrMin},
     {"HistoryEsBurst", &Settings::HistoryEsBurst, HistoryBurst},
     {"HistoryNotify", &Settings::HistoryNotify},
-    {"GraphShow", &Settings::GraphShow, HistoryView},
+    {"GraphShow", &Settings::GraphShow, GraphView},
     {"GraphSpan", &Settings::GraphSpan, HistoryView},
     {"UsageCapGB", &Settings::UsageCapGB, NotNegative},
     {"UsageCapDay", &Settings::UsageCapDay, DayOfMonth},

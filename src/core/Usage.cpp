@@ -185,6 +185,41 @@ int64_t PeriodUsed(const HistoryStore& store, const AllowancePeriod& period) {
     return UsageSum(store, period.Start(), period.End()).Total();
 }
 
+QString VolumeText(int64_t octets, const QLocale& locale) {
+    constexpr double MB = 1e6;
+    const double value = static_cast<double>(octets);
+    if (octets < OctetsPerGB) return locale.toString(value / MB, 'f', 1) + QStringLiteral(" MB");
+    return locale.toString(value / static_cast<double>(OctetsPerGB), 'f', 2) +
+           QStringLiteral(" GB");
+}
+
+QStringList UsageLines(const std::vector<UsageRow>& rows, const QLocale& locale) {
+    // Columns of fixed width, volumes to the right, for a fixed-pitch font and a saved file alike.
+    const auto line = [](const QString& when, const QString& down, const QString& up,
+                         const QString& unplaced, const QString& hours) {
+        return QStringLiteral("%1 %2 %3 %4 %5")
+            .arg(when.leftJustified(13), down.rightJustified(11), up.rightJustified(11),
+                 unplaced.rightJustified(10), hours.rightJustified(7));
+    };
+    QStringList lines{QStringLiteral("Newest first; 1 GB = 1,000,000,000 octets"),
+                      line(QStringLiteral("Month / day"), QStringLiteral("Down"),
+                           QStringLiteral("Up"), QStringLiteral("Unplaced"),
+                           QStringLiteral("Hours"))};
+    const auto volume = [&locale](const std::optional<int64_t>& octets) {
+        return octets ? VolumeText(*octets, locale) : QStringLiteral("missing");
+    };
+    for (const UsageRow& row : rows) {
+        const UsageBucket& u = row.usage;
+        const int64_t unplaced = u.unplacedDown + u.unplacedUp;
+        lines.append(line(row.month ? row.date.toString(QStringLiteral("yyyy-MM 'month'"))
+                                    : row.date.toString(Qt::ISODate),
+                          volume(u.down), volume(u.up),
+                          unplaced > 0 ? VolumeText(unplaced, locale) : QStringLiteral("-"),
+                          locale.toString(u.hours, 'f', 1) + QStringLiteral(" h")));
+    }
+    return lines;
+}
+
 QString NoticeLogLine(const UsageNotice& notice) {
     const QLocale locale = QLocale::system();
     const QDateTime when = QDateTime::fromSecsSinceEpoch(notice.time);

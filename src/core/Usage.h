@@ -7,7 +7,9 @@
 #include "History.h"
 
 #include <QDate>
+#include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -61,6 +63,13 @@ struct UsageRow {
 // A row per month and per day from `since` (or the first recorded day) to the last recorded
 // day, newest first: each month's row, then its days.
 std::vector<UsageRow> UsageTable(const HistoryStore& store, std::optional<QDate> since = {});
+
+// Octets as a person reads them, decimal: "850.3 MB" under a GB, "12.47 GB" from one on, with
+// the locale's separators.
+QString VolumeText(int64_t octets, const QLocale& locale);
+// The table for the Tables page: a heading, then a line per row in columns of fixed width; what
+// was not recorded reads "missing", never 0.
+QStringList UsageLines(const std::vector<UsageRow>& rows, const QLocale& locale);
 
 // The allowance: UsageCapGB (0: none) that starts again on UsageCapDay of each month, or on the
 // month's last day when it is shorter.

@@ -1,11 +1,13 @@
 #include "app/graph/GraphPage.h"
 
 #include "app/Dialogs.h"
+#include "app/graph/AllowanceDialog.h"
 #include "app/graph/HistoryView.h"
 #include "app/pages/PageLayout.h"
 #include "core/HistoryStore.h"
 #include "core/Seams.h"
 #include "core/Settings.h"
+#include "report/LineReport.h"
 #include "widgets/TrafficChart.h"
 
 #include <QAction>
@@ -55,7 +57,7 @@ const RadioItem ScaleItems[] = {
 const RadioItem ShowItems[] = {
     {"ShowTraffic1", "Traffic (live)", 0},  {"ShowSnrMargin1", "SNR margin", 1},
     {"ShowAttenuation1", "Attenuation", 2}, {"ShowRates1", "Sync and attainable rate", 3},
-    {"ShowErrors1", "Errors", 4},
+    {"ShowErrors1", "Errors", 4},           {"ShowUsage1", "Usage", 5},
 };
 const RadioItem SpanItems[] = {
     {"Span1Hour1", "1 hour", 0},   {"Span24Hours1", "24 hours", 1}, {"Span7Days1", "7 days", 2},
@@ -155,6 +157,12 @@ void GraphPage::BuildMenu() {
     QAction* exportHistory = popupMenu1_->addAction(QStringLiteral("Export history as CSV\u2026"));
     exportHistory->setObjectName(QStringLiteral("ExportHistory1"));
     connect(exportHistory, &QAction::triggered, this, &GraphPage::ExportHistory);
+    QAction* report = popupMenu1_->addAction(QStringLiteral("Line report\u2026"));
+    report->setObjectName(QStringLiteral("LineReport1"));
+    connect(report, &QAction::triggered, this, &GraphPage::LineReport);
+    QAction* allowance = popupMenu1_->addAction(QStringLiteral("Monthly allowance\u2026"));
+    allowance->setObjectName(QStringLiteral("MonthlyAllowance1"));
+    connect(allowance, &QAction::triggered, this, &GraphPage::EditAllowance);
     QAction* notify = popupMenu1_->addAction(QStringLiteral("Notify line events"));
     notify->setObjectName(QStringLiteral("NotifyEvents1"));
     notify->setCheckable(true);
@@ -263,6 +271,31 @@ void GraphPage::ExportHistory() {
         written = store != nullptr && store->ExportCsv(*path, std::nullopt, error);
     }
     if (!written) window_.messages.Error(&window_.frame, error);
+}
+
+void GraphPage::LineReport() {
+    const std::optional<QString> path = window_.saveDialog.Execute(
+        &window_.frame, QStringLiteral("Please choose filename and path for the line report"),
+        QStringLiteral("LineReport"), {4, QStringLiteral("pdf")});
+    if (!path) return;
+    QString error;
+    bool written = false;
+    {
+        core::BusyCursorScope busy(window_.cursor);
+        // Before anything is recorded the report says the history is empty: a store that is
+        // not open reads as one.
+        const core::history::HistoryStore unopened(core::history::HistoryStore::DefaultFileName(),
+                                                   core::history::HistoryStore::Mode::Read);
+        const core::history::HistoryStore* store = window_.history();
+        written = report::LineReport::Write(*path, store != nullptr ? *store : unopened,
+                                            report::DefaultDays, window_.clock.Now(), error);
+    }
+    if (!written) window_.messages.Error(&window_.frame, error);
+}
+
+void GraphPage::EditAllowance() {
+    if (AllowanceDialog::Edit(&window_.frame, settings_) && !window_.saveSettings())
+        window_.messages.Error(&window_.frame, QStringLiteral("The settings could not be saved."));
 }
 
 void GraphPage::StartSampling() {

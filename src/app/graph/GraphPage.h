@@ -51,6 +51,7 @@ public:
         MessageBoxes& messages;
         SaveDialog& saveDialog;
         std::function<const core::history::HistoryStore*()> history;
+        std::function<bool()> saveSettings; // false when they could not be written
     };
     GraphPage(Window window, core::Settings& settings, core::RouterQuery& query,
               const core::Statistics& stats);
@@ -79,6 +80,10 @@ public:
     void ShowItemClicked(QAction* item);     // every Show item: live traffic or a history view
     void SpanItemClicked(QAction* item);     // every Span item
     void ExportHistory();
+    // The PDF for the ISP's help desk over the last report::DefaultDays days.
+    void LineReport();
+    // UsageCapGB and UsageCapDay in their dialog; saved once accepted.
+    void EditAllowance();
     void NotifyEventsClicked(QAction* item);
 
     [[nodiscard]] widgets::TrafficChart* Chart1() const { return chart1_; }

@@ -186,6 +186,7 @@ std::span<const ButtonLayout> ButtonLayouts() {
         {"TableBtnConn", TablesPageIndex, "tcpConnTable", 486, 214, K::Page},
         {"TableBtnUDP", TablesPageIndex, "udpTable", 486, 246, K::Page},
         {"TableBtnEvents", TablesPageIndex, "Line events", 486, 278, K::Page},
+        {"TableBtnUsage", TablesPageIndex, "Usage", 486, 310, K::Page},
         {"TableBtnRefresh", TablesPageIndex, "Refresh", 485, 358, K::Page},
         {"TableBtnSave", TablesPageIndex, "Save Table", 485, 390, K::Page},
         {"OptionsBtnConnect", OptionsPageIndex, "Connect To Router", 452, 84, K::Page},

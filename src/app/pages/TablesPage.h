@@ -1,9 +1,11 @@
 // The Tables page: the MIB table chosen by its button, walked from the router and shown as text,
-// or the line's events from the history; both can be saved to a file.
+// or the line's events or the volume used per month and day from the history; each can be saved
+// to a file.
 #pragma once
 
 #include "app/pages/ButtonGroup.h"
 
+#include <QFont>
 #include <QObject>
 #include <functional>
 
@@ -46,23 +48,27 @@ public:
     void Select(int view);
     // The line's events, newest first; sends nothing to the router.
     void ShowEvents();
+    // The volume per month and per day, newest first; sends nothing to the router.
+    void ShowUsage();
     void Refresh();
     void Save();
-    // The lines of the last walk, unless the events are in view.
+    // The lines of the last walk, unless a view of the history is shown.
     void ShowTableLines();
-    // A sample has been written: the events follow while they are shown.
+    // A sample has been written: a view of the history follows.
     void HistoryChanged();
-    // TableBtnAddr .. TableBtnUDP, then TableBtnEvents.
+    // TableBtnAddr .. TableBtnUDP, then TableBtnEvents and TableBtnUsage.
     [[nodiscard]] const ButtonGroup& Buttons() const { return buttons_; }
 
 private:
-    void ShowEventLines();
+    enum class HistoryView { None, Events, Usage };
+    void ShowHistoryLines(); // of the history view shown
 
     Outside outside_;
     QPlainTextEdit* memo2_;
+    QFont tableFont_, usageFont_;
     QLabel* label12_; // the table's name
     ButtonGroup buttons_;
-    bool eventsShown_ = false;
+    HistoryView historyShown_ = HistoryView::None;
 };
 
 } // namespace app
