@@ -269,46 +269,4 @@ void FillHistoryChart(ChartModel& model, const core::history::HistoryStore* stor
     ShowHistory(model, ReadHistory(store, AskHistory(show, span, now, model.PlotWidth(size))));
 }
 
-void FillUsageChart(ChartModel& model, const core::history::HistoryStore* store, int span,
-                    QSize size, const QDateTime& now) {
-    using core::history::UsageGrain;
-    const HistoryQuery query = AskHistory(GraphShow::Rates, span, now, model.PlotWidth(size));
-    const UsageGrain grain = query.span <= 1   ? UsageGrain::Hour
-                             : query.span <= 3 ? UsageGrain::Day
-                                               : UsageGrain::Month;
-    std::array<QVector<ChartPoint>, 2> points;
-    double top = 0;
-    if (store) {
-        for (const core::history::UsageBucket& bucket :
-             core::history::UsageBuckets(*store, query.from, query.to + 1, grain)) {
-            const std::array<std::optional<int64_t>, 2> octets{bucket.down, bucket.up};
-            for (std::size_t side = 0; side < 2; ++side) {
-                QVector<ChartPoint>& line = points[side];
-                if (!octets[side]) {
-                    if (!line.isEmpty())
-                        line.append({double(bucket.start), line.last().y, {}, false});
-                    continue;
-                }
-                const double mb = double(*octets[side]) / 1e6;
-                const bool gap = line.isEmpty() || line.last().x < double(bucket.start);
-                line.append({double(std::max(bucket.start, query.from)), mb, {}, gap});
-                line.append({double(std::min(bucket.end, query.to)), mb, {}, false});
-                top = std::max(top, mb);
-            }
-        }
-    }
-    model.SetTitle(0, QStringLiteral("DownStream"));
-    model.SetTitle(1, QStringLiteral("UpStream"));
-    for (int side = 0; side < 2; ++side) {
-        model.SetPoints(side, points[static_cast<std::size_t>(side)]);
-        model.SetCompanion(side, {});
-    }
-    model.SetUnit(QStringLiteral("Volume (MB)"), QStringLiteral("MB"));
-    model.SetBottomAxis(double(query.from), double(query.to));
-    ScaleLeftAxis(model, top, false);
-    model.SetAxisLabels(
-        TimeLabels(query.from, query.to, query.span, query.buckets, query.labelSlot));
-    model.SetMarks({});
-}
-
 } // namespace chart

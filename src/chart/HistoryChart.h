@@ -89,10 +89,4 @@ void ShowHistory(ChartModel& model, const HistoryContent& content);
 void FillHistoryChart(ChartModel& model, const core::history::HistoryStore* store, GraphShow show,
                       int span, QSize size, const QDateTime& now);
 
-// The usage over `span` ending at `now` as drawn at `size`: the volume down and up per hour
-// (the two shortest spans), day (a week or a month) or month (a year), in MB, as stairs. A
-// bucket with nothing recorded is a gap, never a zero.
-void FillUsageChart(ChartModel& model, const core::history::HistoryStore* store, int span,
-                    QSize size, const QDateTime& now);
-
 } // namespace chart

@@ -102,12 +102,10 @@ void WebThread::run() {
     server.SetChartRenderer([&source](Chart chart, Span span, QSize size) {
         chart::ChartModel model;
         const QDateTime now = QDateTime::currentDateTime();
-        if (chart == Chart::Usage)
-            chart::FillUsageChart(model, source.History(), int(span), size, now);
-        else
-            chart::FillHistoryChart(model, source.History(),
-                                    static_cast<chart::GraphShow>(int(chart) + 1), int(span), size,
-                                    now);
+        // The window's views in the same order, the usage's bars last.
+        chart::FillHistoryChart(model, source.History(),
+                                static_cast<chart::GraphShow>(int(chart) + 1), int(span), size,
+                                now);
         return Png(model.Render(size));
     });
     server.SetReportRenderer([&source](int days) {
