@@ -414,9 +414,9 @@ void LineNow(Pager& pager, const Content& c) {
     row(QStringLiteral("SNR margin"), Decibels(s[AtucCurrSnrMgn]),
         Verdict(Measure::SnrMargin, s[AtucCurrSnrMgn]), Decibels(s[AturCurrSnrMgn]),
         Verdict(Measure::SnrMargin, s[AturCurrSnrMgn]));
-    row(QStringLiteral("Attenuation"), Decibels(s[AtucCurrAtn]),
-        Verdict(Measure::Attenuation, s[AtucCurrAtn]), Decibels(s[AturCurrAtn]),
-        Verdict(Measure::Attenuation, s[AturCurrAtn]));
+    // The rule of thumb is the downstream's, which the modem measures: upstream gets none.
+    row(QStringLiteral("Attenuation"), Decibels(s[AtucCurrAtn]), QString(),
+        Decibels(s[AturCurrAtn]), Verdict(Measure::Attenuation, s[AturCurrAtn]));
     row(QStringLiteral("Output power"), Decibels(s[AtucCurrOutputPwr], "m"), {},
         Decibels(s[AturCurrOutputPwr], "m"), {});
     t.End();
