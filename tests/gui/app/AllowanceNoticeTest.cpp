@@ -4,6 +4,7 @@
 #include "Agents.h"
 #include "FakeAgent.h"
 #include "Process.h"
+#include "RecordedMessages.h"
 #include "TestSeams.h"
 #include "app/Main.h"
 #include "core/HistoryStore.h"
@@ -19,10 +20,7 @@ using core::history::HistoryStore;
 
 namespace {
 
-struct Messages final : app::MessageBoxes {
-    void Error(QWidget*, const QString& text) override { errors.append(text); }
-    QStringList errors;
-};
+using Messages = testing_seams::RecordedMessages;
 
 // 85 GB down an hour and a half before the window's clock, in this allowance period. The
 // uptime is higher than the router's, so its first sample reads as a restart and adds nothing.

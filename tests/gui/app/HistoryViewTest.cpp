@@ -4,6 +4,7 @@
 #include "app/graph/HistoryView.h"
 
 #include "FakeAgent.h"
+#include "RecordedMessages.h"
 #include "TestSeams.h"
 #include "app/Main.h"
 #include "app/graph/GraphPage.h"
@@ -24,10 +25,7 @@ using core::history::HistoryStore;
 
 namespace {
 
-struct Messages final : app::MessageBoxes {
-    void Error(QWidget*, const QString& text) override { errors.append(text); }
-    QStringList errors;
-};
+using Messages = testing_seams::RecordedMessages;
 
 // Every 5 minutes over the two days before now, and daily over the year before: the SNR margin
 // and attenuation moving, the rates stepping, errored seconds rising; a few events, and a burst

@@ -2,6 +2,7 @@
 // and a gap: the allowance dialog's checks and what it saves, and the line report from the graph
 // menu read back with pdftotext.
 #include "FakeAgent.h"
+#include "RecordedMessages.h"
 #include "TestSeams.h"
 #include "app/Main.h"
 #include "app/graph/GraphPage.h"
@@ -29,10 +30,7 @@ using core::history::HistoryStore;
 
 namespace {
 
-struct Messages final : app::MessageBoxes {
-    void Error(QWidget*, const QString& text) override { errors.append(text); }
-    QStringList errors;
-};
+using Messages = testing_seams::RecordedMessages;
 
 constexpr int64_t Down = 1'000'000, Up = 200'000;           // octets a minute, all the time
 constexpr int64_t GapEnd = 30 * 3600, GapLength = 2 * 3600; // before now
