@@ -3,10 +3,7 @@
 // was, the event table and its saved file, and the CSV export from the menu.
 #include "app/graph/HistoryView.h"
 
-#include "FakeAgent.h"
-#include "RecordedMessages.h"
-#include "TestSeams.h"
-#include "app/Main.h"
+#include "SeededWindow.h"
 #include "app/graph/GraphPage.h"
 #include "widgets/RollOverBtn.h"
 #include "widgets/TrafficChart.h"
@@ -16,16 +13,12 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using core::history::Col;
 using core::history::HistoryStore;
 
 namespace {
-
-using Messages = testing_seams::RecordedMessages;
 
 // Every 5 minutes over the two days before now, and daily over the year before: the SNR margin
 // and attenuation moving, the rates stepping, errored seconds rising; a few events, and a burst
@@ -63,40 +56,19 @@ void Seed(int64_t now) {
 
 } // namespace
 
-class HistoryViewTest : public QObject {
+class HistoryViewTest : public QObject, testing_seams::SeededWindow {
     Q_OBJECT
-
-    fake::FakeAgent agent_{fake::Behaviour::Silent};
-    testing_seams::FixedClock clock_;
-    testing_seams::RecordingSounds sounds_;
-    testing_seams::CountingCursor cursor_;
-    Messages messages_;
-    app::SaveDialog dialog_;
-    std::unique_ptr<TForm1> form_;
-    QTemporaryDir dir_;
-    int64_t now_ = clock_.Now().toSecsSinceEpoch();
 
     void pick(const char* item) { form_->Graph().MenuItem(item)->trigger(); }
     [[nodiscard]] bool drawn() const {
         return QTest::qWaitFor([this] { return !form_->Graph().HistoryViewer()->Pending(); });
-    }
-    QString answer(const QString& name) {
-        const QString path = dir_.filePath(name);
-        dialog_.SetAnswerer([path](const app::SaveDialog::Request&, QString&) { return path; });
-        return path;
     }
 
 private slots:
     void initTestCase() {
         QLocale::setDefault(QLocale::c());
         Seed(now_);
-        QSettings profile(QStringLiteral("Corvane"), QStringLiteral("LineScope"));
-        profile.setValue(QStringLiteral("IPAddress"), QString::fromStdString(agent_.Address()));
-        profile.sync();
-        form_ = std::make_unique<TForm1>(
-            app::WindowSeams{clock_, sounds_, cursor_, messages_, dialog_});
-        form_->show();
-        form_->MenuBtnGraphClick();
+        Open();
     }
 
     void eachViewAndSpanFromTheStore() {

@@ -1,10 +1,7 @@
 // The window's side of the usage and the line report, from a seeded history with known volumes
 // and a gap: the allowance dialog's checks and what it saves, and the line report from the graph
 // menu read back with pdftotext.
-#include "FakeAgent.h"
-#include "RecordedMessages.h"
-#include "TestSeams.h"
-#include "app/Main.h"
+#include "SeededWindow.h"
 #include "app/graph/GraphPage.h"
 #include "app/graph/HistoryView.h"
 #include "core/Settings.h"
@@ -19,8 +16,6 @@
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -29,8 +24,6 @@ using core::history::Col;
 using core::history::HistoryStore;
 
 namespace {
-
-using Messages = testing_seams::RecordedMessages;
 
 constexpr int64_t Down = 1'000'000, Up = 200'000;           // octets a minute, all the time
 constexpr int64_t GapEnd = 30 * 3600, GapLength = 2 * 3600; // before now
@@ -74,37 +67,16 @@ void WithDialog(QAction* item, const std::function<void(QDialog&)>& drive) {
 
 } // namespace
 
-class UsageWindowTest : public QObject {
+class UsageWindowTest : public QObject, testing_seams::SeededWindow {
     Q_OBJECT
 
-    fake::FakeAgent agent_{fake::Behaviour::Silent};
-    testing_seams::FixedClock clock_;
-    testing_seams::RecordingSounds sounds_;
-    testing_seams::CountingCursor cursor_;
-    Messages messages_;
-    app::SaveDialog dialog_;
-    std::unique_ptr<TForm1> form_;
-    QTemporaryDir dir_;
-    int64_t now_ = clock_.Now().toSecsSinceEpoch();
-
     QAction* item(const char* name) { return form_->Graph().MenuItem(name); }
-    QString answer(const QString& name) {
-        const QString path = dir_.filePath(name);
-        dialog_.SetAnswerer([path](const app::SaveDialog::Request&, QString&) { return path; });
-        return path;
-    }
 
 private slots:
     void initTestCase() {
         QLocale::setDefault(QLocale::c());
         Seed(now_);
-        QSettings profile(QStringLiteral("Corvane"), QStringLiteral("LineScope"));
-        profile.setValue(QStringLiteral("IPAddress"), QString::fromStdString(agent_.Address()));
-        profile.sync();
-        form_ = std::make_unique<TForm1>(
-            app::WindowSeams{clock_, sounds_, cursor_, messages_, dialog_});
-        form_->show();
-        form_->MenuBtnGraphClick();
+        Open();
     }
 
     void allowanceDialogChecksAndSaves() {
