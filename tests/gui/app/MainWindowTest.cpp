@@ -4,6 +4,7 @@
 // auto-refresh of the General page.
 #include "Agents.h"
 #include "FakeAgent.h"
+#include "RecordedMessages.h"
 #include "TestSeams.h"
 #include "app/Main.h"
 #include "app/graph/GraphPage.h"
@@ -41,18 +42,12 @@ namespace {
 
 const std::string Prefix = "1.3.6.1.2.1.";
 
-class RecordingMessages final : public app::MessageBoxes {
-public:
-    void Error(QWidget*, const QString& text) override { errors.append(text); }
-    QStringList errors;
-};
-
 // A window with recording seams, built (and so started) from the profile written just before.
 struct Window {
     testing_seams::FixedClock clock;
     testing_seams::RecordingSounds sounds;
     testing_seams::CountingCursor cursor;
-    RecordingMessages messages;
+    testing_seams::RecordedMessages messages;
     app::SaveDialog dialog;
     std::unique_ptr<TForm1> form;
 
